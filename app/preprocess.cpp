@@ -1,0 +1,57 @@
+#include "app/preprocess.h"
+
+#include <cstring>
+#include <string>
+
+#include "symbols/substitute_line.h"
+
+namespace wqnprep {
+namespace {
+
+// Hands out the input one line at a time, without its line feed.
+class LineReader {
+ public:
+  explicit LineReader(InputFile& input) : input_(input) {}
+
+  // False at end of input when no byte of a new line was read.
+  bool next(std::string& line) {
+    line.clear();
+    for (;;) {
+      if (begin_ == end_) {
+        end_ = input_.read(buffer_, sizeof buffer_);
+        begin_ = 0;
+        if (end_ == 0) return !line.empty();
+      }
+      const char* start = buffer_ + begin_;
+      const void* feed = std::memchr(start, '\n', end_ - begin_);
+      if (feed != nullptr) {
+        const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - start);
+        line.append(start, length);
+        begin_ += length + 1;
+        return true;
+      }
+      line.append(start, end_ - begin_);
+      begin_ = end_;
+    }
+  }
+
+ private:
+  InputFile& input_;
+  char buffer_[64 * 1024];
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+};
+
+}  // namespace
+
+void preprocess(InputFile& input, OutputFile& output) {
+  LineReader reader(input);
+  std::string line;
+  while (reader.next(line)) {
+    substituteLine(line);
+    line.push_back('\n');
+    output.write(line.data(), line.size());
+  }
+}
+
+}  // namespace wqnprep

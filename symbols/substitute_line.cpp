@@ -1,0 +1,28 @@
+#include "symbols/substitute_line.h"
+
+#include <algorithm>
+#include <boost/bind/bind.hpp>
+
+#include "symbols/tables.h"
+#include "text/replace_whole_word.h"
+
+namespace wqnprep {
+
+void applySymbolTable(const SymbolTable& table, std::string& line) {
+  for (const SymbolEntry& row : table.rows) {
+    replaceWholeWord(line, qualifiedToken(table, row), row.value);
+  }
+}
+
+void substituteLine(std::string& line) {
+  for (const SymbolTable* table : registry()) applySymbolTable(*table, line);
+
+  using boost::placeholders::_1;
+  const std::vector<SymbolEntry>& untyped = globalScopeList();
+  std::for_each(
+      untyped.begin(), untyped.end(),
+      boost::bind(&replaceWholeWord, boost::ref(line), boost::bind(&SymbolEntry::name, _1),
+                  boost::bind(&SymbolEntry::value, _1)));
+}
+
+}  // namespace wqnprep

@@ -1,0 +1,18 @@
+// The line-by-line substitution pass. It defines what the output is: any faster way of producing
+// the output must give exactly the bytes this pass gives.
+#pragma once
+
+#include <string>
+
+#include "symbols/symbol_table.h"
+
+namespace wqnprep {
+
+// Replaces every whole-word qualified token of `table` in `line`, row by row in table order.
+void applySymbolTable(const SymbolTable& table, std::string& line);
+
+// Applies the typed tables in registry order, then the untyped global scope symbols by their bare
+// names. Each table sees the line as the earlier tables left it.
+void substituteLine(std::string& line);
+
+}  // namespace wqnprep

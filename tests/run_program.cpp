@@ -1,0 +1,86 @@
+#include "run_program.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace wqnprep::testing {
+
+ScratchDir::ScratchDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "wqnprep-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ignored;
+  // Undo permission changes that tests make, so that everything can be removed.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& stdinPath) {
+  ScratchDir capture;
+  const std::string outPath = capture.file("stdout");
+  const std::string errPath = capture.file("stderr");
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error("cannot start " + program);
+
+  int wstatus = 0;
+  if (::waitpid(pid, &wstatus, 0) != pid) throw std::runtime_error("waitpid failed");
+  ProgramResult result;
+  result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+  result.out = readFile(outPath);
+  result.err = readFile(errPath);
+  return result;
+}
+
+ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath) {
+  std::vector<std::string> argv{WQNPREP_BINARY};
+  argv.insert(argv.end(), args.begin(), args.end());
+  return runProgram(WQNPREP_BINARY, argv, stdinPath);
+}
+
+}  // namespace wqnprep::testing

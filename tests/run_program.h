@@ -1,0 +1,43 @@
+// Helpers for tests that drive the built program: a scratch folder and a process runner.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace wqnprep::testing {
+
+// A fresh folder, removed with everything in it when the object goes.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& content);
+bool fileExists(const std::string& path);
+
+struct ProgramResult {
+  int status = -1;  // exit status, or -1 when the process did not exit normally
+  std::string out;
+  std::string err;
+};
+
+// Runs `program` with `argv` (argv[0] included) and standard input from `stdinPath`, capturing
+// standard output and standard error.
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& stdinPath = "/dev/null");
+
+// Runs the wqnprep binary under its own name with `args` after it.
+ProgramResult runWqnprep(const std::vector<std::string>& args,
+                         const std::string& stdinPath = "/dev/null");
+
+}  // namespace wqnprep::testing
