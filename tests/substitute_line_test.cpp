@@ -54,5 +54,20 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"ServerType::stDnsX XServerType::stDns", "ServerType::stDnsX XServerType::stDns"},
         LineCase{"ServerType:::stDns", "ServerType:::stDns"}));
 
+#define GUID "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6"
+
+INSTANTIATE_TEST_SUITE_P(
+    GlobalScope, SubstituteLine,
+    testing::Values(LineCase{"WHERE scope = 'WQNGlobalScopeGUID'", "WHERE scope = '" GUID "'"},
+                    LineCase{"WQNGlobalScopeGUIDs xWQNGlobalScopeGUID",
+                             "WQNGlobalScopeGUIDs xWQNGlobalScopeGUID"},
+                    LineCase{"SomeType::WQNGlobalScopeGUID", "SomeType::" GUID},
+                    LineCase{"WQNGlobalScopeGUID WQNGlobalScopeGUID", GUID " " GUID},
+                    LineCase{"xWQNGlobalScopeGUID WQNGlobalScopeGUID", "xWQNGlobalScopeGUID " GUID},
+                    LineCase{"WQNDBObjTypeID::objGlobalScope, WQNGlobalScopeGUID", "8, " GUID},
+                    LineCase{"wqnglobalscopeguid", "wqnglobalscopeguid"}));
+
+#undef GUID
+
 }  // namespace
 }  // namespace wqnprep
