@@ -2,11 +2,15 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "symbols/stream_substituter.h"
 #include "symbols/substitute_line.h"
 
 namespace wqnprep {
 namespace {
+
+constexpr std::size_t kBlockSize = 128 * 1024;
 
 // Hands out the input one line at a time, without its line feed.
 class LineReader {
@@ -45,6 +49,24 @@ class LineReader {
 }  // namespace
 
 void preprocess(InputFile& input, OutputFile& output) {
+  StreamSubstituter substituter;
+  // Room for a block and the few bytes held back from the previous one.
+  std::vector<char> in(kBlockSize + substituter.heldBackLimit());
+  std::vector<char> out(substituter.outputCapacity(in.size()));
+  std::size_t held = 0;
+  for (;;) {
+    const std::size_t got = input.read(in.data() + held, kBlockSize);
+    const std::size_t size = held + got;
+    char* written = out.data();
+    const std::size_t consumed = substituter.substitute(in.data(), size, got == 0, written);
+    output.write(out.data(), static_cast<std::size_t>(written - out.data()));
+    if (got == 0) return;
+    held = size - consumed;
+    std::memmove(in.data(), in.data() + consumed, held);
+  }
+}
+
+void preprocessLineByLine(InputFile& input, OutputFile& output) {
   LineReader reader(input);
   std::string line;
   while (reader.next(line)) {

@@ -5,8 +5,14 @@
 
 namespace wqnprep {
 
-// Writes one line, ended by a line feed, for every input line, flushing each line before the
-// next is read. A final line without a line feed still gets one.
+// Writes one line, ended by a line feed, for every input line; a final line without a line feed
+// still gets one. Reads and writes in large blocks with constant memory, whatever the length of
+// a line, and writes everything that the input read so far determines before reading more.
 void preprocess(InputFile& input, OutputFile& output);
+
+// The same output, made the slow, obvious way: one line at a time through substituteLine, holding
+// the whole line and writing it before reading the next. Kept as the reference that defines the
+// output and for comparisons.
+void preprocessLineByLine(InputFile& input, OutputFile& output);
 
 }  // namespace wqnprep

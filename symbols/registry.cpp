@@ -1,7 +1,4 @@
-#include <cstdio>
-#include <cstdlib>
-#include <exception>
-
+#include "symbols/build_before_main.h"
 #include "symbols/tables.h"
 
 namespace wqnprep {
@@ -18,20 +15,12 @@ const Registry& registry() {
 
 namespace {
 
-// Every table is built here, before main, rather than on the first line: a run never pays for
-// it mid-stream, and the accessors' function-local statics keep the build independent of the
-// order in which translation units are initialised. Nothing can catch an exception thrown
-// before main, so a failure (memory exhausted) is reported and ends the process here.
-const bool tablesBuilt = [] {
-  try {
-    registry();
-    globalScopeList();
-    return true;
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "Error: cannot build the symbol tables: %s\n", error.what());
-    std::_Exit(1);
-  }
-}();
+// Every table is built before main rather than on the first line, and through the accessors'
+// function-local statics, so that nothing depends on the order in which files are initialised.
+[[maybe_unused]] const bool tablesBuilt = buildBeforeMain("symbol tables", [] {
+  registry();
+  globalScopeList();
+});
 
 }  // namespace
 }  // namespace wqnprep
