@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/byte_runs.h"
 #include "text/word_chars.h"
 
 namespace wqnprep {
@@ -10,12 +11,11 @@ namespace {
 
 // Bytes a token may consist of. Any other byte ends every token around it.
 constexpr bool isTokenChar(char byte) {
-  return isWordChar(byte) || byte == '_' || byte == ':';
+  return hasClass(byte, kTokenByte);
 }
 
-// Bytes an enumerator name may consist of.
-constexpr bool isNameChar(char byte) {
-  return isWordChar(byte) || byte == '_';
+constexpr bool isWord(char byte) {
+  return hasClass(byte, kWordByte);
 }
 
 }  // namespace
@@ -29,14 +29,28 @@ struct StreamSubstituter::Window {
   bool previousIsWord;
 
   bool cleanLeft(const char* token) const {
-    return token == begin ? !previousIsWord : !isWordChar(token[-1]);
+    return token == begin ? !previousIsWord : !isWord(token[-1]);
   }
   bool cleanRight(const char* tokenEnd) const {
-    return tokenEnd == end ? atEnd : !isWordChar(*tokenEnd);
+    return tokenEnd == end ? atEnd : !isWord(*tokenEnd);
   }
 };
 
-StreamSubstituter::StreamSubstituter(const TokenIndex& index) : index_(index) {}
+namespace {
+
+std::vector<BytePair> candidateStarts(const TokenIndex& index) {
+  std::vector<BytePair> starts{{':', ':'}};
+  for (const TokenIndex::Untyped& entry : index.untyped()) {
+    const BytePair start{entry.name[entry.probe], entry.name[entry.probe + 1]};
+    if (std::find(starts.begin(), starts.end(), start) == starts.end()) starts.push_back(start);
+  }
+  return starts;
+}
+
+}  // namespace
+
+StreamSubstituter::StreamSubstituter(const TokenIndex& index)
+    : index_(index), candidates_(candidateStarts(index)) {}
 
 std::size_t StreamSubstituter::outputCapacity(std::size_t inputSize) const {
   return inputSize * index_.maxGrowth() + 1;
@@ -55,65 +69,44 @@ std::size_t StreamSubstituter::decidedLength(const char* text, std::size_t size,
   return floor;
 }
 
-StreamSubstituter::Match StreamSubstituter::nextQualified(const Window& window,
-                                                          const char* from) const {
-  const std::size_t maxType = index_.maxTypeNameLength();
+// The qualified token around the "::" at `colons`: a known type name standing as a word right
+// before it, and a known name of that type after it.
+StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window,
+                                                            const char* colons) const {
+  const char* type = index_.typeNameEndingAt(colons, window.begin);
+  if (type == nullptr || !window.cleanLeft(type)) return {};
+
+  // The name ends before an underscore or at the end of the run of name characters; try the
+  // longest first, as that is almost always the one.
   const std::size_t maxToken = index_.maxTokenLength();
-  const char* p = from;
-  while (p + 1 < window.end) {
-    const auto* colon = static_cast<const char*>(std::memchr(p, ':', window.end - 1 - p));
-    if (colon == nullptr) break;
-    p = colon + 1;
-    if (colon[1] != ':') continue;
-
-    // The type name is the run of word characters right before "::".
-    const char* type = colon;
-    while (type > window.begin && isWordChar(type[-1]) &&
-           static_cast<std::size_t>(colon - type) <= maxType) {
-      --type;
-    }
-    if (type >= window.decided) break;
-    if (type == colon || static_cast<std::size_t>(colon - type) > maxType ||
-        !window.cleanLeft(type)) {
-      continue;
-    }
-
-    // The name ends before an underscore or at the end of the run of name characters; try the
-    // longest first, as that is almost always the one.
-    const char* limit = std::min(window.end, type + maxToken + 1);
-    const char* nameEnd = colon + 2;
-    while (nameEnd < limit && isNameChar(*nameEnd)) ++nameEnd;
-    for (const char* end = nameEnd; end > colon + 2; --end) {
-      if (end != nameEnd && *end != '_') continue;
-      if (!window.cleanRight(end)) continue;
-      const auto length = static_cast<std::size_t>(end - type);
-      if (length > maxToken) continue;
-      if (const std::string* value = index_.findQualified(type, length)) {
-        return {type, end, value};
-      }
+  const char* limit = std::min(window.end, type + maxToken + 1);
+  const char* nameEnd = nameRunEnd(colons + 2, limit);
+  for (const char* end = nameEnd; end > colons + 2; --end) {
+    if (end != nameEnd && *end != '_') continue;
+    if (!window.cleanRight(end)) continue;
+    if (const std::string* value =
+            index_.findQualified(type, static_cast<std::size_t>(end - type))) {
+      return {type, end, value};
     }
   }
   return {};
 }
 
-StreamSubstituter::Match StreamSubstituter::nextUntyped(const Window& window,
-                                                        const char* from) const {
-  Match first;
-  for (const SymbolEntry& entry : index_.untyped()) {
-    const char* p = from;
-    while (const auto* begin =
-               static_cast<const char*>(::memmem(p, static_cast<std::size_t>(window.end - p),
-                                                 entry.name.data(), entry.name.size()))) {
-      if (begin >= window.decided || (first.begin != nullptr && begin >= first.begin)) break;
-      const char* end = begin + entry.name.size();
-      if (window.cleanLeft(begin) && window.cleanRight(end)) {
-        first = {begin, end, &entry.value};
-        break;
-      }
-      p = begin + 1;
+// The untyped name whose probe pair is at `probe`, if it stands there as a word.
+StreamSubstituter::Match StreamSubstituter::untypedAround(const Window& window,
+                                                          const char* probe) const {
+  for (const TokenIndex::Untyped& entry : index_.untyped()) {
+    if (probe[0] != entry.name[entry.probe] || probe[1] != entry.name[entry.probe + 1]) continue;
+    if (static_cast<std::size_t>(probe - window.begin) < entry.probe) continue;
+    const char* start = probe - entry.probe;
+    const std::size_t length = entry.name.size();
+    if (length <= static_cast<std::size_t>(window.end - start) &&
+        TokenIndex::sameBytes(start, entry.name.data(), length) && window.cleanLeft(start) &&
+        window.cleanRight(start + length)) {
+      return {start, start + length, &entry.value};
     }
   }
-  return first;
+  return {};
 }
 
 std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bool atEnd,
@@ -125,25 +118,32 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
     out += to - from;
   };
 
+  // Candidates come in the order of their positions, and a match never overlaps another, so
+  // matches come out in order too. A token starts before its candidate by at most the longest
+  // type name or probe offset.
+  const char* const lastCandidate =
+      window.decided + std::max(index_.maxTypeNameLength(), index_.maxProbe());
   const char* copied = text;
-  Match qualified = nextQualified(window, text);
-  Match untyped = nextUntyped(window, text);
-  while (qualified.begin != nullptr || untyped.begin != nullptr) {
-    const bool takeQualified =
-        untyped.begin == nullptr || (qualified.begin != nullptr && qualified.begin < untyped.begin);
-    const Match match = takeQualified ? qualified : untyped;
+  const char* p = text;
+  while (const char* candidate = candidates_.find(p, window.end)) {
+    if (candidate >= lastCandidate) break;
+    const bool colons = candidate[0] == ':' && candidate[1] == ':';
+    const Match match =
+        colons ? qualifiedAround(window, candidate) : untypedAround(window, candidate);
+    if (match.begin == nullptr || match.begin < copied) {
+      p = candidate + 1;
+      continue;
+    }
+    if (match.begin >= window.decided) break;
     copy(copied, match.begin);
     copy(match.value->data(), match.value->data() + match.value->size());
-    copied = match.end;
-    if (qualified.begin != nullptr && qualified.begin < copied)
-      qualified = nextQualified(window, copied);
-    if (untyped.begin != nullptr && untyped.begin < copied) untyped = nextUntyped(window, copied);
+    copied = p = match.end;
   }
 
   const char* consumed = std::max(copied, window.decided);
   copy(copied, consumed);
   if (consumed > text) {
-    previousIsWord_ = isWordChar(consumed[-1]);
+    previousIsWord_ = isWord(consumed[-1]);
     lastByte_ = consumed[-1];
   }
   if (atEnd && lastByte_ != '\n') {

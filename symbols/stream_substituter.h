@@ -2,16 +2,20 @@
 // pieces of any size, giving exactly the bytes that substituteLine gives line by line.
 //
 // It finds the few places where a token can start (every qualified token contains "::"; each
-// untyped name is searched for as it is), looks the candidate up in the prepared index, checks
-// the whole-word edges and copies everything else in bulk. That one pass equals the row-by-row
-// pass only because of properties of the compiled-in tables (values of typed tokens are digit
-// strings, tokens begin and end with word characters, no two tokens can match at overlapping
-// places, a replacement never creates a new match); tests check them over the tables.
+// untyped name is found through a pair of its bytes that is rare in qualified tokens), looks the
+// candidate up in the prepared index, checks the whole-word edges and copies everything else in
+// bulk. That one pass equals the row-by-row pass only because of properties of the compiled-in
+// tables (values of typed tokens are digit strings, tokens begin and end with word characters, no
+// two tokens can match at overlapping places, a replacement never creates a new match); tests check
+// them over the tables.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "symbols/token_index.h"
+#include "text/byte_runs.h"
 
 namespace wqnprep {
 
@@ -42,10 +46,11 @@ class StreamSubstituter {
   struct Window;
 
   std::size_t decidedLength(const char* text, std::size_t size, bool atEnd) const;
-  Match nextQualified(const Window& window, const char* from) const;
-  Match nextUntyped(const Window& window, const char* from) const;
+  Match qualifiedAround(const Window& window, const char* colons) const;
+  Match untypedAround(const Window& window, const char* probe) const;
 
   const TokenIndex& index_;
+  PairScanner candidates_;       // "::" and the first two bytes of each untyped name
   bool previousIsWord_ = false;  // the class of the byte before the next call's text
   char lastByte_ = '\n';         // the last byte consumed; a line feed before any input
 };

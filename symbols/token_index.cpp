@@ -1,7 +1,9 @@
 #include "symbols/token_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "symbols/build_before_main.h"
 #include "symbols/tables.h"
@@ -15,64 +17,121 @@ std::uint64_t load64(const char* bytes) {
   return word;
 }
 
+template <typename Symbols>
+std::size_t rarestPairOffset(const std::string& name, const Symbols& typed) {
+  std::size_t best = 0;
+  std::size_t bestCount = SIZE_MAX;
+  for (std::size_t offset = 0; offset + 2 <= name.size(); ++offset) {
+    const std::string pair = name.substr(offset, 2);
+    std::size_t count = 0;
+    for (const auto& symbol : typed) {
+      for (auto at = symbol.token.find(pair); at != std::string::npos;
+           at = symbol.token.find(pair, at + 1)) {
+        ++count;
+      }
+    }
+    if (count < bestCount) best = offset, bestCount = count;
+  }
+  return best;
+}
+
 }  // namespace
 
-TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& untyped)
-    : untyped_(untyped) {
+TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& untyped) {
   for (const SymbolTable* table : typed) {
-    maxTypeNameLength_ = std::max(maxTypeNameLength_, table->typeName.size());
+    const std::string& type = table->typeName;
+    if (type.size() < 8) throw std::logic_error("type name shorter than eight bytes: " + type);
+    types_.push_back({type, load64(type.data() + type.size() - 8)});
+    maxTypeNameLength_ = std::max(maxTypeNameLength_, type.size());
     for (const SymbolEntry& row : table->rows) {
       symbols_.push_back({qualifiedToken(*table, row), row.value});
     }
   }
   for (const Symbol& symbol : symbols_)
     maxTokenLength_ = std::max(maxTokenLength_, symbol.token.size());
-  for (const SymbolEntry& entry : untyped_)
+  for (const SymbolEntry& entry : untyped) {
+    if (entry.name.size() < 2) throw std::logic_error("untyped name shorter than two bytes");
     maxTokenLength_ = std::max(maxTokenLength_, entry.name.size());
+    untyped_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
+    maxProbe_ = std::max(maxProbe_, untyped_.back().probe);
+  }
 
   auto grow = [this](std::size_t token, std::size_t value) {
     if (token > 0) maxGrowth_ = std::max(maxGrowth_, (value + token - 1) / token);
   };
   for (const Symbol& symbol : symbols_) grow(symbol.token.size(), symbol.value.size());
-  for (const SymbolEntry& entry : untyped_) grow(entry.name.size(), entry.value.size());
+  for (const Untyped& entry : untyped_) grow(entry.name.size(), entry.value.size());
 
   // Open addressing with linear probing, at most a quarter full.
   std::size_t size = 16;
   int bits = 4;
   while (size < 4 * symbols_.size()) size *= 2, ++bits;
-  slots_.assign(size, 0);
+  slots_.assign(size, Slot{});
   slotMask_ = size - 1;
   slotShift_ = 64 - bits;
+  if (maxTokenLength_ > kTokenStride || symbols_.size() > UINT16_MAX) {
+    throw std::logic_error("symbol tables too large for the index");
+  }
+  tokenBytes_.assign(symbols_.size() * kTokenStride, '\0');
   for (std::size_t i = 0; i < symbols_.size(); ++i) {
     const std::string& token = symbols_[i].token;
-    std::uint64_t slot = hash(token.data(), token.size()) >> slotShift_;
-    while (slots_[slot] != 0) slot = (slot + 1) & slotMask_;
-    slots_[slot] = static_cast<std::uint32_t>(i + 1);
+    std::copy(token.begin(), token.end(),
+              tokenBytes_.begin() + static_cast<std::ptrdiff_t>(i * kTokenStride));
+    const std::uint64_t h = hash(token.data(), token.size());
+    std::uint64_t slot = h >> slotShift_;
+    while (slots_[slot].length != 0) slot = (slot + 1) & slotMask_;
+    slots_[slot] = {static_cast<std::uint32_t>(h), static_cast<std::uint16_t>(token.size()),
+                    static_cast<std::uint16_t>(i)};
   }
 }
 
+// Tokens of one type share long prefixes and suffixes, so every byte takes part. The slot is
+// taken from the top bits, which depend on all of them.
 std::uint64_t TokenIndex::hash(const char* token, std::size_t length) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
   std::uint64_t h = length * kMultiplier;
-  if (length >= 8) {
-    for (std::size_t i = 0; i + 8 <= length; i += 8) h = (h ^ load64(token + i)) * kMultiplier;
-    h = (h ^ load64(token + length - 8)) * kMultiplier;
-  } else {
-    for (std::size_t i = 0; i < length; ++i)
+  if (length < 8) {
+    for (std::size_t i = 0; i < length; ++i) {
       h = (h ^ static_cast<unsigned char>(token[i])) * kMultiplier;
+    }
+    return h;
   }
-  return h;
+  for (std::size_t i = 0; i + 8 < length; i += 8) h = (h ^ load64(token + i)) * kMultiplier;
+  return (h ^ load64(token + length - 8)) * kMultiplier;
+}
+
+bool TokenIndex::sameBytes(const char* a, const char* b, std::size_t length) {
+  if (length < 8) return std::memcmp(a, b, length) == 0;
+  for (std::size_t i = 0; i + 8 < length; i += 8) {
+    if (load64(a + i) != load64(b + i)) return false;
+  }
+  return load64(a + length - 8) == load64(b + length - 8);
 }
 
 const std::string* TokenIndex::findQualified(const char* token, std::size_t length) const {
-  for (std::uint64_t slot = hash(token, length) >> slotShift_;; slot = (slot + 1) & slotMask_) {
-    const std::uint32_t entry = slots_[slot];
-    if (entry == 0) return nullptr;
-    const Symbol& symbol = symbols_[entry - 1];
-    if (symbol.token.size() == length && std::memcmp(symbol.token.data(), token, length) == 0) {
-      return &symbol.value;
+  const std::uint64_t h = hash(token, length);
+  const auto tag = static_cast<std::uint32_t>(h);
+  for (std::uint64_t slot = h >> slotShift_;; slot = (slot + 1) & slotMask_) {
+    const Slot& entry = slots_[slot];
+    if (entry.length == 0) return nullptr;
+    if (entry.hashTag == tag && entry.length == length &&
+        sameBytes(tokenBytes_.data() + entry.symbol * kTokenStride, token, length)) {
+      return &symbols_[entry.symbol].value;
     }
   }
+}
+
+const char* TokenIndex::typeNameEndingAt(const char* end, const char* begin) const {
+  if (end - begin < 8) return nullptr;
+  const std::uint64_t lastWord = load64(end - 8);
+  for (const TypeName& type : types_) {
+    if (type.lastWord != lastWord) continue;
+    const auto length = static_cast<std::ptrdiff_t>(type.name.size());
+    if (end - begin >= length && sameBytes(end - length, type.name.data(), type.name.size())) {
+      return end - length;
+    }
+  }
+  return nullptr;
 }
 
 const TokenIndex& tokenIndex() {

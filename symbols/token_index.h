@@ -18,8 +18,19 @@ class TokenIndex {
   // The value of the qualified token spelled by the `length` bytes at `token`, or nullptr.
   const std::string* findQualified(const char* token, std::size_t length) const;
 
-  // Untyped symbols, searched by their bare names.
-  const std::vector<SymbolEntry>& untyped() const { return untyped_; }
+  // The start of the known type name that ends right before `end`, or nullptr. Looks no further
+  // back than `begin`.
+  const char* typeNameEndingAt(const char* end, const char* begin) const;
+
+  // An untyped symbol, searched by its bare name through the two bytes at `probe`: the pair of
+  // the name least common in qualified tokens, so that typed tokens rarely look like a start.
+  struct Untyped {
+    std::string name;
+    std::string value;
+    std::size_t probe;
+  };
+  const std::vector<Untyped>& untyped() const { return untyped_; }
+  std::size_t maxProbe() const { return maxProbe_; }
 
   std::size_t maxTypeNameLength() const { return maxTypeNameLength_; }
   // The longest token of all, typed or untyped.
@@ -33,13 +44,34 @@ class TokenIndex {
     std::string value;
   };
 
+  struct TypeName {
+    std::string name;
+    std::uint64_t lastWord;  // its last eight bytes, to rule most names out at once
+  };
+
   static std::uint64_t hash(const char* token, std::size_t length);
 
+ public:
+  // Whether the `length` bytes at `a` and `b` are the same.
+  static bool sameBytes(const char* a, const char* b, std::size_t length);
+
+ private:
+  std::vector<TypeName> types_;
   std::vector<Symbol> symbols_;
-  std::vector<std::uint32_t> slots_;  // index + 1 into symbols_, 0 for an empty slot
+  // A hash table slot holds what rules most tokens out without leaving the slot: the hash's
+  // low half and the length. The bytes of every token lie in one block, kTokenStride apart.
+  struct Slot {
+    std::uint32_t hashTag = 0;
+    std::uint16_t length = 0;  // 0 for an empty slot
+    std::uint16_t symbol = 0;
+  };
+  static constexpr std::size_t kTokenStride = 128;
+  std::vector<Slot> slots_;
+  std::vector<char> tokenBytes_;
   std::uint64_t slotMask_ = 0;
   int slotShift_ = 64;  // the hash's top bits pick the slot
-  std::vector<SymbolEntry> untyped_;
+  std::vector<Untyped> untyped_;
+  std::size_t maxProbe_ = 0;
   std::size_t maxTypeNameLength_ = 0;
   std::size_t maxTokenLength_ = 0;
   std::size_t maxGrowth_ = 1;

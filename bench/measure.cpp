@@ -1,0 +1,46 @@
+// Runs a command several times and prints its median wall time and its peak resident memory:
+//   wqnprep_measure RUNS STDOUT_FILE COMMAND [ARGS...]
+// prints "MEDIAN_SECONDS MAX_RSS_KIB"; fails if any run fails.
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+int main(int argc, char* argv[]) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: %s RUNS STDOUT_FILE COMMAND [ARGS...]\n", argv[0]);
+    return 2;
+  }
+  const int runs = std::atoi(argv[1]);
+  std::vector<double> seconds;
+  long maxRss = 0;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+      const int out = open(argv[2], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (out < 0 || dup2(out, 1) < 0) _exit(126);
+      execvp(argv[3], argv + 3);
+      _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return 1;
+    seconds.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    maxRss = std::max(maxRss, usage.ru_maxrss);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "%s failed\n", argv[3]);
+      return 1;
+    }
+  }
+  std::sort(seconds.begin(), seconds.end());
+  std::printf("%.6f %ld\n", seconds[seconds.size() / 2], maxRss);
+  return 0;
+}
