@@ -1,4 +1,5 @@
-// Fast scans over runs of bytes of one class, eight bytes at a time.
+// Fast scans over the input: runs of name bytes and starts of byte pairs, sixteen bytes at a
+// time where the processor can.
 #pragma once
 
 #include <array>
@@ -14,42 +15,29 @@
 #include "text/word_chars.h"
 
 namespace wqnprep {
-namespace swar {
-
-constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-
-// 0x80 in each byte of `x` (all below 0x80) that is at least `c` (at most 0x80).
-constexpr std::uint64_t atLeast(std::uint64_t x, unsigned char c) {
-  return ((x | kHighs) - kOnes * c) & kHighs;
-}
-
-// 0x80 in each byte of `word` that is a name byte: an ASCII letter, digit or '_'.
-constexpr std::uint64_t nameBytes(std::uint64_t word) {
-  const std::uint64_t ascii = ~word & kHighs;
-  const std::uint64_t x = word & ~kHighs;
-  const std::uint64_t digit = atLeast(x, '0') & ~atLeast(x, '9' + 1);
-  const std::uint64_t upper = atLeast(x, 'A') & ~atLeast(x, 'Z' + 1);
-  const std::uint64_t lower = atLeast(x, 'a') & ~atLeast(x, 'z' + 1);
-  const std::uint64_t underscore = ~(((x ^ (kOnes * '_')) | kHighs) - kOnes) & kHighs;
-  return (digit | upper | lower | underscore) & ascii;
-}
-
-inline std::uint64_t load(const char* bytes) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, bytes, sizeof word);
-  return word;
-}
-
-}  // namespace swar
-
-// The end of the run of name bytes (letters, digits, '_') that starts at `p`, at most `limit`.
+// The end of the run of name bytes (ASCII letters, digits, '_') that starts at `p`, at most
+// `limit`.
 inline const char* nameRunEnd(const char* p, const char* limit) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  while (limit - p >= 8) {
-    const std::uint64_t stop = ~swar::nameBytes(swar::load(p)) & swar::kHighs;
-    if (stop != 0) return p + __builtin_ctzll(stop) / 8;
-    p += 8;
+#if defined(__SSE2__)
+  const __m128i beforeDigits = _mm_set1_epi8('0' - 1);
+  const __m128i afterDigits = _mm_set1_epi8('9' + 1);
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i beforeLetters = _mm_set1_epi8('a' - 1);
+  const __m128i afterLetters = _mm_set1_epi8('z' + 1);
+  const __m128i underscore = _mm_set1_epi8('_');
+  while (limit - p >= 16) {
+    // Signed compares: bytes of 128 and above are negative and fall outside every range.
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i folded = _mm_or_si128(bytes, caseBit);  // upper case onto lower case
+    const __m128i digit =
+        _mm_and_si128(_mm_cmpgt_epi8(bytes, beforeDigits), _mm_cmplt_epi8(bytes, afterDigits));
+    const __m128i letter =
+        _mm_and_si128(_mm_cmpgt_epi8(folded, beforeLetters), _mm_cmplt_epi8(folded, afterLetters));
+    const __m128i name =
+        _mm_or_si128(_mm_or_si128(digit, letter), _mm_cmpeq_epi8(bytes, underscore));
+    const unsigned stop = ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFFu;
+    if (stop != 0) return p + __builtin_ctz(stop);
+    p += 16;
   }
 #endif
   while (p < limit && hasClass(*p, kNameByte)) ++p;
