@@ -41,7 +41,11 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& un
   for (const SymbolTable* table : typed) {
     const std::string& type = table->typeName;
     if (type.size() < 8) throw std::logic_error("type name shorter than eight bytes: " + type);
-    types_.push_back({type, load64(type.data() + type.size() - 8)});
+    const std::uint64_t lastWord = load64(type.data() + type.size() - 8);
+    for (const TypeName& other : types_) {
+      if (other.lastWord == lastWord) throw std::logic_error("type names end alike: " + type);
+    }
+    types_.push_back({type, lastWord});
     maxTypeNameLength_ = std::max(maxTypeNameLength_, type.size());
     for (const SymbolEntry& row : table->rows) {
       symbols_.push_back({qualifiedToken(*table, row), row.value});
@@ -127,9 +131,7 @@ const char* TokenIndex::typeNameEndingAt(const char* end, const char* begin) con
   for (const TypeName& type : types_) {
     if (type.lastWord != lastWord) continue;
     const auto length = static_cast<std::ptrdiff_t>(type.name.size());
-    if (end - begin >= length && sameBytes(end - length, type.name.data(), type.name.size())) {
-      return end - length;
-    }
+    return end - begin >= length ? end - length : nullptr;
   }
   return nullptr;
 }

@@ -18,8 +18,9 @@ class TokenIndex {
   // The value of the qualified token spelled by the `length` bytes at `token`, or nullptr.
   const std::string* findQualified(const char* token, std::size_t length) const;
 
-  // The start of the known type name that ends right before `end`, or nullptr. Looks no further
-  // back than `begin`.
+  // Where a type name ending right before `end` would start, or nullptr: the type is told by
+  // its last eight bytes alone (no two types share them), and findQualified checks the rest.
+  // Looks no further back than `begin`.
   const char* typeNameEndingAt(const char* end, const char* begin) const;
 
   // An untyped symbol, searched by its bare name through the two bytes at `probe`: the pair of
