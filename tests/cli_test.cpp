@@ -93,8 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "x\r\n1\r\n"},
                       LineCase{"RawBytes", "\0\x80\xff\n\0"s, "\0\x80\xff\n\0\n"s},
                       LineCase{"TokenWithoutFinalFeed", "ServerType::stWins", "1\n"},
-        LineCase{"GlobalScope", "scope = 'WQNGlobalScopeGUID';\n",
-                 "scope = '8C3E7755-D5D1-2B4F-BA73-E73F13C140D6';\n"},
+                      LineCase{"GlobalScope", "scope = 'WQNGlobalScopeGUID';\n",
+                               "scope = '8C3E7755-D5D1-2B4F-BA73-E73F13C140D6';\n"},
                       LineCase{"WorkedExample",
                                "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALEXECUTE, "
                                "WQNDBObjTypeID::objIPPool, WQNEnvStatusID::ENV_STAT_RUNNING);\n",

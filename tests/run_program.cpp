@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,12 +47,10 @@ bool fileExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
 }
 
-ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& stdinPath) {
-  ScratchDir capture;
-  const std::string outPath = capture.file("stdout");
-  const std::string errPath = capture.file("stderr");
-
+RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& argv,
+                               const std::string& stdinPath) {
+  const std::string outPath = capture_.file("stdout");
+  const std::string errPath = capture_.file("stderr");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, stdinPath.c_str(), O_RDONLY, 0);
@@ -62,19 +61,34 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
+  pid_ = pid;
+}
 
+RunningProgram::~RunningProgram() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+}
+
+ProgramResult RunningProgram::wait() {
   int wstatus = 0;
-  if (::waitpid(pid, &wstatus, 0) != pid) throw std::runtime_error("waitpid failed");
+  if (::waitpid(pid_, &wstatus, 0) != pid_) throw std::runtime_error("waitpid failed");
+  pid_ = -1;
   ProgramResult result;
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
+  result.out = readFile(capture_.file("stdout"));
+  result.err = readFile(capture_.file("stderr"));
   return result;
+}
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
+                         const std::string& stdinPath) {
+  return RunningProgram(program, argv, stdinPath).wait();
 }
 
 ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath) {

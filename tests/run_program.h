@@ -31,6 +31,23 @@ struct ProgramResult {
   std::string err;
 };
 
+// A program started in the background, with standard output and error captured.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string& program, const std::vector<std::string>& argv,
+                 const std::string& stdinPath = "/dev/null");
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // Waits for the program to end.
+  ProgramResult wait();
+
+ private:
+  ScratchDir capture_;
+  int pid_ = -1;
+};
+
 // Runs `program` with `argv` (argv[0] included) and standard input from `stdinPath`, capturing
 // standard output and standard error.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,

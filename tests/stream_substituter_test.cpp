@@ -151,7 +151,9 @@ struct Sample {
   std::string input;
 };
 
-void PrintTo(const Sample& sample, std::ostream* out) { *out << sample.label; }
+void PrintTo(const Sample& sample, std::ostream* out) {
+  *out << sample.label;
+}
 
 class StreamAgreesWithReference : public testing::TestWithParam<Sample> {};
 
