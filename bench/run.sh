@@ -34,6 +34,7 @@ row() {  # row INPUT TOOL SECONDS RSS CAT_SECONDS
 
 echo "| input     | tool      | median s |     MB/s | peak MiB | x cat   |"
 echo "|-----------|-----------|----------|----------|----------|---------|"
+ratios=""
 for input in realistic dense; do
   read -r cat_s cat_rss < <(measure "$runs" cat "$work/$input.sql")
   read -r wqn_s wqn_rss < <(measure "$runs" "$bin/wqnprep" "$work/$input.sql" /dev/stdout)
@@ -44,6 +45,7 @@ for input in realistic dense; do
   row "$input" wqnprep "$wqn_s" "$wqn_rss" "$cat_s"
   row "$input" reference "$ref_s" "$ref_rss" "$cat_s"
   rm -f "$work/$input.fast"
+  ratios+=$(awk -v r="$ref_s" -v w="$wqn_s" -v i="$input" 'BEGIN { printf "%s: wqnprep %.0f x faster than the reference\\n", i, r / w }')
 done
 read -r cat_s cat_rss < <(measure "$runs" cat "$work/longline.sql")
 read -r wqn_s wqn_rss < <(measure "$runs" "$bin/wqnprep" "$work/longline.sql" /dev/stdout)
@@ -52,5 +54,6 @@ row longline wqnprep "$wqn_s" "$wqn_rss" "$cat_s"
 
 read -r cat_s _ < <(measure 301 cat "$work/empty.sql")
 read -r wqn_s wqn_rss < <(measure 301 "$bin/wqnprep" "$work/empty.sql" /dev/stdout)
+printf "\n$ratios"
 awk -v c="$cat_s" -v w="$wqn_s" -v rss="$wqn_rss" 'BEGIN {
   printf "\nempty input: cat %.2f ms, wqnprep %.2f ms (%+.2f ms), peak %.1f MiB\n", c * 1000, w * 1000, (w - c) * 1000, rss / 1024 }'
