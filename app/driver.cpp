@@ -4,23 +4,62 @@
 #include <exception>
 #include <string>
 
+#include "app/command_line.h"
+#include "app/diagnostics.h"
 #include "app/files.h"
+#include "app/help.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
 
 namespace wqnprep {
+namespace {
+
+// Preprocesses one file; returns the exit status.
+int preprocessFile(const CommandLine& line) {
+  InputFile input(line.paths[0]);
+  OutputFile output(line.paths[1], input, line.strict);
+  std::size_t unknown = 0;
+  UnknownEnumeratorHandler report;
+  if (line.strict || line.warnUnknown) {
+    const char* severity = line.strict ? "error" : "warning";
+    report = [&](const UnknownEnumerator& found) {
+      ++unknown;
+      std::fprintf(stderr, "%s\n", formatUnknown(input.name(), severity, found).c_str());
+    };
+  }
+  preprocess(input, output, report);
+  if (line.strict && unknown > 0) {
+    std::fprintf(stderr, "Error: %zu unknown enumerator%s in '%s'; '%s' was not written\n", unknown,
+                 unknown == 1 ? "" : "s", input.name().c_str(), output.name().c_str());
+    return kFailure;
+  }
+  output.commit();
+  return kSuccess;
+}
+
+}  // namespace
 
 int runMain(int argc, char* argv[]) {
+  const std::string programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep";
   try {
-    if (argc != 3) {
-      printUsage(argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep");
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (line.valid && line.help) {
+      printHelp(programPath);
+      return kSuccess;
+    }
+    if (line.valid && line.version) {
+      printVersion();
+      return kSuccess;
+    }
+    if (line.valid && line.list && line.paths.empty()) {
+      printSymbolList();
+      return kSuccess;
+    }
+    if (!line.valid || line.list || line.paths.size() != 2) {
+      printUsage(programPath);
       return kUsage;
     }
-    InputFile input(argv[1]);
-    OutputFile output(argv[2], input);
-    preprocess(input, output);
-    output.close();
-    return kSuccess;
+    return preprocessFile(line);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Error: %s\n", error.what());
     std::fflush(stderr);

@@ -48,8 +48,9 @@ class LineReader {
 
 }  // namespace
 
-void preprocess(InputFile& input, OutputFile& output) {
+void preprocess(InputFile& input, OutputFile& output, const UnknownEnumeratorHandler& onUnknown) {
   StreamSubstituter substituter;
+  if (onUnknown) substituter.reportUnknownTo(onUnknown);
   // Room for a block and the few bytes held back from the previous one.
   std::vector<char> in(kBlockSize + substituter.heldBackLimit());
   std::vector<char> out(substituter.outputCapacity(in.size()));

@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
     wqnprep::InputFile input(argv[1]);
     wqnprep::OutputFile output(argv[2], input);
     wqnprep::preprocessLineByLine(input, output);
-    output.close();
+    output.commit();
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "Error: %s\n", error.what());

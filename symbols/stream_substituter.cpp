@@ -70,26 +70,60 @@ std::size_t StreamSubstituter::decidedLength(const char* text, std::size_t size,
 }
 
 // The qualified token around the "::" at `colons`: a known type name standing as a word right
-// before it, and a known name of that type after it.
+// before it, and a known name of that type after it. Sets `unknown` when the type name is known
+// and stands as a word but the name is not one of its rows.
 StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window,
-                                                            const char* colons) const {
-  const char* type = index_.typeNameEndingAt(colons, window.begin);
-  if (type == nullptr || !window.cleanLeft(type)) return {};
+                                                            const char* colons,
+                                                            bool* unknown) const {
+  const std::size_t type = index_.typeEndingAt(colons, window.begin);
+  if (type == TokenIndex::kNoType) return {};
+  const char* start = colons - index_.typeName(type).size();
+  if (!window.cleanLeft(start)) return {};
 
   // The name ends before an underscore or at the end of the run of name characters; try the
   // longest first, as that is almost always the one.
-  const std::size_t maxToken = index_.maxTokenLength();
-  const char* limit = std::min(window.end, type + maxToken + 1);
+  const char* limit = std::min(window.end, start + index_.maxTokenLength() + 1);
   const char* nameEnd = nameRunEnd(colons + 2, limit);
   for (const char* end = nameEnd; end > colons + 2; --end) {
     if (end != nameEnd && *end != '_') continue;
     if (!window.cleanRight(end)) continue;
     if (const std::string* value =
-            index_.findQualified(type, static_cast<std::size_t>(end - type))) {
-      return {type, end, value};
+            index_.findQualified(start, static_cast<std::size_t>(end - start))) {
+      return {start, end, value};
     }
   }
+  if (unknown != nullptr) {
+    *unknown = nameEnd > colons + 2 && !(colons[2] >= '0' && colons[2] <= '9') &&
+               index_.isTypeNameAt(type, start);
+  }
   return {};
+}
+
+void StreamSubstituter::countLinesUpTo(const char* text, const char* position) {
+  const char* from = text + (countedTo_ - textOffset_);
+  for (const char* p = from; (p = static_cast<const char*>(std::memchr(p, '\n', position - p)));
+       ++p) {
+    ++line_;
+    lineStart_ = textOffset_ + static_cast<std::uint64_t>(p + 1 - text);
+  }
+  countedTo_ = textOffset_ + static_cast<std::uint64_t>(position - text);
+}
+
+// Reports the unknown enumerator at `colons`, unless it lies in text already written or its
+// start is left to the next call.
+void StreamSubstituter::reportUnknown(const Window& window, const char* colons,
+                                      const char* written) {
+  const std::size_t type = index_.typeEndingAt(colons, window.begin);
+  const char* start = colons - index_.typeName(type).size();
+  if (start < written || start >= window.decided) return;
+  const char* name = colons + 2;
+  const char* limit = std::min(window.end, start + index_.maxTokenLength() + 1);
+  const char* nameEnd = nameRunEnd(name, limit);
+  countLinesUpTo(window.begin, start);
+  const std::uint64_t position = textOffset_ + static_cast<std::uint64_t>(start - window.begin);
+  onUnknown_({type, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
+              nameEnd < window.end && hasClass(*nameEnd, kNameByte), line_,
+              position - lineStart_ + 1});
 }
 
 // The untyped name whose probe pair is at `probe`, if it stands there as a word.
@@ -128,8 +162,10 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
   while (const char* candidate = candidates_.find(p, window.end)) {
     if (candidate >= lastCandidate) break;
     const bool colons = candidate[0] == ':' && candidate[1] == ':';
-    const Match match =
-        colons ? qualifiedAround(window, candidate) : untypedAround(window, candidate);
+    bool unknown = false;
+    const Match match = colons ? qualifiedAround(window, candidate, onUnknown_ ? &unknown : nullptr)
+                               : untypedAround(window, candidate);
+    if (unknown) reportUnknown(window, candidate, copied);
     if (match.begin == nullptr || match.begin < copied) {
       p = candidate + 1;
       continue;
@@ -142,6 +178,9 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
 
   const char* consumed = std::max(copied, window.decided);
   copy(copied, consumed);
+  if (onUnknown_) countLinesUpTo(text, consumed);
+  textOffset_ += static_cast<std::uint64_t>(consumed - text);
+  countedTo_ = textOffset_;
   if (consumed > text) {
     previousIsWord_ = isWord(consumed[-1]);
     lastByte_ = consumed[-1];

@@ -11,13 +11,27 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "symbols/token_index.h"
 #include "text/byte_runs.h"
 
 namespace wqnprep {
+
+// A qualified token that stays in the output: a known type name, standing as a word on its
+// left, then "::" and a name of name bytes (not beginning with a digit) that the type lacks.
+struct UnknownEnumerator {
+  std::size_t type;       // index into the registry
+  std::string_view name;  // the name's first bytes only, if it is longer than any token
+  bool nameCut;           // whether `name` is cut short
+  std::uint64_t line;     // of the type name's first byte, counted from 1
+  std::uint64_t column;   // in bytes, counted from 1
+};
+using UnknownEnumeratorHandler = std::function<void(const UnknownEnumerator&)>;
 
 class StreamSubstituter {
  public:
@@ -34,6 +48,9 @@ class StreamSubstituter {
   // gets one.
   std::size_t substitute(const char* text, std::size_t size, bool atEnd, char*& out);
 
+  // Calls `handler` for every unknown enumerator, in input order. Costs a count of line feeds.
+  void reportUnknownTo(UnknownEnumeratorHandler handler) { onUnknown_ = std::move(handler); }
+
   // The most bytes substitute() leaves unconsumed.
   std::size_t heldBackLimit() const { return index_.maxTokenLength() + 1; }
 
@@ -46,13 +63,23 @@ class StreamSubstituter {
   struct Window;
 
   std::size_t decidedLength(const char* text, std::size_t size, bool atEnd) const;
-  Match qualifiedAround(const Window& window, const char* colons) const;
+  Match qualifiedAround(const Window& window, const char* colons, bool* unknown) const;
+  void reportUnknown(const Window& window, const char* colons, const char* written);
+  void countLinesUpTo(const char* text, const char* position);
   Match untypedAround(const Window& window, const char* probe) const;
 
   const TokenIndex& index_;
   PairScanner candidates_;       // "::" and the first two bytes of each untyped name
   bool previousIsWord_ = false;  // the class of the byte before the next call's text
   char lastByte_ = '\n';         // the last byte consumed; a line feed before any input
+
+  // Positions for reports: the stream offset of the current text, and the line count up to
+  // `countedTo_`.
+  UnknownEnumeratorHandler onUnknown_;
+  std::uint64_t textOffset_ = 0;
+  std::uint64_t countedTo_ = 0;
+  std::uint64_t line_ = 1;
+  std::uint64_t lineStart_ = 0;
 };
 
 }  // namespace wqnprep

@@ -125,15 +125,14 @@ const std::string* TokenIndex::findQualified(const char* token, std::size_t leng
   }
 }
 
-const char* TokenIndex::typeNameEndingAt(const char* end, const char* begin) const {
-  if (end - begin < 8) return nullptr;
+std::size_t TokenIndex::typeEndingAt(const char* end, const char* begin) const {
+  if (end - begin < 8) return kNoType;
   const std::uint64_t lastWord = load64(end - 8);
-  for (const TypeName& type : types_) {
-    if (type.lastWord != lastWord) continue;
-    const auto length = static_cast<std::ptrdiff_t>(type.name.size());
-    return end - begin >= length ? end - length : nullptr;
+  for (std::size_t type = 0; type < types_.size(); ++type) {
+    if (types_[type].lastWord != lastWord) continue;
+    return end - begin >= static_cast<std::ptrdiff_t>(types_[type].name.size()) ? type : kNoType;
   }
-  return nullptr;
+  return kNoType;
 }
 
 const TokenIndex& tokenIndex() {

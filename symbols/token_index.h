@@ -18,10 +18,15 @@ class TokenIndex {
   // The value of the qualified token spelled by the `length` bytes at `token`, or nullptr.
   const std::string* findQualified(const char* token, std::size_t length) const;
 
-  // Where a type name ending right before `end` would start, or nullptr: the type is told by
-  // its last eight bytes alone (no two types share them), and findQualified checks the rest.
+  // The type whose name would end right before `end`, or kNoType: the type is told by the last
+  // eight bytes alone (no two types share them); findQualified or isTypeNameAt checks the rest.
   // Looks no further back than `begin`.
-  const char* typeNameEndingAt(const char* end, const char* begin) const;
+  static constexpr std::size_t kNoType = SIZE_MAX;
+  std::size_t typeEndingAt(const char* end, const char* begin) const;
+  const std::string& typeName(std::size_t type) const { return types_[type].name; }
+  bool isTypeNameAt(std::size_t type, const char* start) const {
+    return sameBytes(start, types_[type].name.data(), types_[type].name.size());
+  }
 
   // An untyped symbol, searched by its bare name through the two bytes at `probe`: the pair of
   // the name least common in qualified tokens, so that typed tokens rarely look like a start.

@@ -48,7 +48,7 @@ bool fileExists(const std::string& path) {
 }
 
 RunningProgram::RunningProgram(const std::string& program, const std::vector<std::string>& argv,
-                               const std::string& stdinPath) {
+                               const std::string& stdinPath, const std::string& workingDir) {
   const std::string outPath = capture_.file("stdout");
   const std::string errPath = capture_.file("stderr");
   posix_spawn_file_actions_t actions;
@@ -58,6 +58,7 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
+  if (!workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingDir.c_str());
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -87,8 +88,12 @@ ProgramResult RunningProgram::wait() {
 }
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& stdinPath) {
-  return RunningProgram(program, argv, stdinPath).wait();
+                         const std::string& stdinPath, const std::string& workingDir) {
+  return RunningProgram(program, argv, stdinPath, workingDir).wait();
+}
+
+ProgramResult runShell(const std::string& command, const std::string& workingDir) {
+  return runProgram("/bin/sh", {"sh", "-c", command}, "/dev/null", workingDir);
 }
 
 ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath) {

@@ -34,8 +34,9 @@ struct ProgramResult {
 // A program started in the background, with standard output and error captured.
 class RunningProgram {
  public:
+  // `workingDir`, if not empty, is the folder the program starts in.
   RunningProgram(const std::string& program, const std::vector<std::string>& argv,
-                 const std::string& stdinPath = "/dev/null");
+                 const std::string& stdinPath = "/dev/null", const std::string& workingDir = "");
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
@@ -51,7 +52,11 @@ class RunningProgram {
 // Runs `program` with `argv` (argv[0] included) and standard input from `stdinPath`, capturing
 // standard output and standard error.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& argv,
-                         const std::string& stdinPath = "/dev/null");
+                         const std::string& stdinPath = "/dev/null",
+                         const std::string& workingDir = "");
+
+// Runs a command line through /bin/sh, for pipes and redirections.
+ProgramResult runShell(const std::string& command, const std::string& workingDir = "");
 
 // Runs the wqnprep binary under its own name with `args` after it.
 ProgramResult runWqnprep(const std::vector<std::string>& args,
