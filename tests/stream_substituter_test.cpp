@@ -34,8 +34,17 @@ std::string referenceOutput(const std::string& input) {
 
 // Feeds `input` to a fresh engine in pieces of the given sizes (cycled), as the program does:
 // unconsumed bytes go again at the front of the next piece.
-std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces) {
+// With `reports`, also collects every unknown enumerator as "LINE:COLUMN TYPE::NAME".
+std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces,
+                         std::vector<std::string>* reports = nullptr) {
   StreamSubstituter engine;
+  if (reports != nullptr) {
+    engine.reportUnknownTo([reports](const UnknownEnumerator& unknown) {
+      reports->push_back(std::to_string(unknown.line) + ":" + std::to_string(unknown.column) + " " +
+                         registry()[unknown.type]->typeName + "::" + std::string(unknown.name) +
+                         (unknown.nameCut ? "..." : ""));
+    });
+  }
   std::string output;
   std::string pending;
   std::size_t next = 0;
@@ -188,44 +197,57 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"TokenAtEnd", "x WQNRuleID::applicableForHNs"}),
     [](const testing::TestParamInfo<Sample>& info) { return info.param.label; });
 
-// Random scripts built from real tokens, near misses and boundary bytes, fed in pieces of
-// random sizes.
-TEST(StreamAgreesWithReference, OnRandomInputs) {
-  const std::vector<std::string> tokens = allTokens();
-  const std::vector<std::string> glue{" ", "\n", "\r\n", "_",    ":", "::", "(", ",",
-                                      "x", "7",  "\0"s,  "\xe9", "'", "\t", "-", ""};
-  std::mt19937 random(20261208);
+// A random script built from real tokens, near misses and boundary bytes.
+std::string randomScript(std::mt19937& random) {
+  static const std::vector<std::string> tokens = allTokens();
+  static const std::vector<std::string> glue{" ", "\n", "\r\n", "_",    ":", "::", "(", ",",
+                                             "x", "7",  "\0"s,  "\xe9", "'", "\t", "-", ""};
   auto pick = [&random](std::size_t n) {
     return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
   };
-  for (int round = 0; round < 400; ++round) {
-    std::string input;
-    const std::size_t parts = 1 + pick(60);
-    for (std::size_t i = 0; i < parts; ++i) {
-      std::string token = tokens[pick(tokens.size())];
-      // Most tokens stay real; the rest become near misses.
-      const std::size_t at = pick(token.size());
-      switch (pick(8)) {
-        case 0:
-          token[at] = static_cast<char>(token[at] ^ 0x20);  // a letter's case
-          break;
-        case 1:
-          token.resize(at + 1);  // cut short
-          break;
-        case 2:
-          token = token.substr(0, at) + '_' + token.substr(at);  // split
-          break;
-        case 3:
-          token += tokens[pick(tokens.size())];  // two glued together
-          break;
-        default:
-          break;
-      }
-      input += glue[pick(glue.size())] + token + glue[pick(glue.size())];
+  std::string input;
+  const std::size_t parts = 1 + pick(60);
+  for (std::size_t i = 0; i < parts; ++i) {
+    std::string token = tokens[pick(tokens.size())];
+    // Most tokens stay real; the rest become near misses.
+    const std::size_t at = pick(token.size());
+    switch (pick(8)) {
+      case 0:
+        token[at] = static_cast<char>(token[at] ^ 0x20);  // a letter's case
+        break;
+      case 1:
+        token.resize(at + 1);  // cut short
+        break;
+      case 2:
+        token = token.substr(0, at) + '_' + token.substr(at);  // split
+        break;
+      case 3:
+        token += tokens[pick(tokens.size())];  // two glued together
+        break;
+      default:
+        break;
     }
-    std::vector<std::size_t> pieces;
-    for (int i = 0; i < 8; ++i) pieces.push_back(1 + pick(pick(2) == 0 ? 8 : 200));
-    ASSERT_EQ(streamOutput(input, pieces), referenceOutput(input)) << "round " << round;
+    input += glue[pick(glue.size())] + token + glue[pick(glue.size())];
+  }
+  return input;
+}
+
+std::vector<std::size_t> randomPieces(std::mt19937& random) {
+  std::vector<std::size_t> pieces;
+  for (int i = 0; i < 8; ++i) {
+    const std::size_t most = random() % 2 == 0 ? 8 : 200;
+    pieces.push_back(1 + random() % most);
+  }
+  return pieces;
+}
+
+// Random scripts fed in pieces of random sizes.
+TEST(StreamAgreesWithReference, OnRandomInputs) {
+  std::mt19937 random(20261208);
+  for (int round = 0; round < 400; ++round) {
+    const std::string input = randomScript(random);
+    ASSERT_EQ(streamOutput(input, randomPieces(random)), referenceOutput(input))
+        << "round " << round;
   }
 }
 
@@ -236,6 +258,53 @@ TEST(StreamAgreesWithReference, OnALineMuchLongerThanAPiece) {
     input += i % 3 == 0 ? "WQNRuleID::applicableForVEs_" : i % 3 == 1 ? "aaaaaaaaaaaaaaaa" : "::";
   }
   EXPECT_EQ(streamOutput(input, {100, 4096, 13}), referenceOutput(input));
+}
+
+// --- Unknown enumerators --------------------------------------------------------------------
+
+TEST(UnknownEnumerators, AreReportedOnceWithTheirPositionAtEveryPieceSize) {
+  const std::string input =
+      "WQNRuleID::zzz WQNRuleID::applicableForAll\n"
+      "\n"
+      "  (NetworkSettingType::nstHardwareNodeID,xWQNRuleID::no WQNRuleID::applicableForVEs2)\n"
+      "WQNRuleID::1st ServerType:: ServerType::stDns_x ServerType::stDnsX";
+  const std::vector<std::string> expected{
+      "1:1 WQNRuleID::zzz", "3:4 NetworkSettingType::nstHardwareNodeID",
+      "3:57 WQNRuleID::applicableForVEs2", "4:49 ServerType::stDnsX"};
+  for (std::size_t piece : {1, 2, 5, 16, 4096}) {
+    std::vector<std::string> reports;
+    streamOutput(input, {piece}, &reports);
+    EXPECT_EQ(reports, expected) << "pieces of " << piece;
+  }
+}
+
+TEST(UnknownEnumerators, PointAtTheTokenAndDoNotDependOnPieces) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    const std::string input = randomScript(random);
+    std::vector<std::string> whole;
+    streamOutput(input, {input.size() + 1}, &whole);
+    std::vector<std::string> pieces;
+    streamOutput(input, randomPieces(random), &pieces);
+    ASSERT_EQ(pieces, whole) << "round " << round;
+
+    // Each report names the bytes found at its line and column.
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      if (input[i] == '\n') lineStarts.push_back(i + 1);
+    }
+    for (const std::string& report : whole) {
+      const std::size_t colon = report.find(':');
+      const std::size_t blank = report.find(' ');
+      const std::size_t line = std::stoul(report.substr(0, colon));
+      const std::size_t column = std::stoul(report.substr(colon + 1, blank - colon - 1));
+      std::string token = report.substr(blank + 1);
+      if (token.size() > 3 && token.compare(token.size() - 3, 3, "...") == 0)
+        token.resize(token.size() - 3);
+      ASSERT_EQ(input.compare(lineStarts[line - 1] + column - 1, token.size(), token), 0)
+          << report << " in round " << round;
+    }
+  }
 }
 
 }  // namespace
