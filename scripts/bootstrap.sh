@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev)
+packages=(cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev groff-base)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||

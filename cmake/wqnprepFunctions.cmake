@@ -1,0 +1,48 @@
+# wqnprep_preprocess(OUTPUT_VAR <var> SOURCES <file>... [DESTINATION <dir>] [OPTIONS <option>...])
+#
+# Adds one custom command per script that runs wqnprep on it, and sets <var> to the list of
+# outputs; depend on them (for example add_custom_target(scripts ALL DEPENDS ${<var>})). An
+# output is made again when its script or the wqnprep program changes, and only then.
+#
+# DESTINATION is the folder for the outputs (default: the current binary folder); a script keeps
+# its path relative to the current source folder beneath it. OPTIONS are passed to wqnprep, for
+# example --strict so that a script with an unknown enumerator fails the build and leaves no
+# output behind.
+function(wqnprep_preprocess)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "OUTPUT_VAR;DESTINATION" "SOURCES;OPTIONS")
+  if(NOT arg_OUTPUT_VAR)
+    message(FATAL_ERROR "wqnprep_preprocess: OUTPUT_VAR is required")
+  endif()
+  if(NOT arg_SOURCES)
+    message(FATAL_ERROR "wqnprep_preprocess: SOURCES is required")
+  endif()
+  if(arg_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "wqnprep_preprocess: unknown arguments: ${arg_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT arg_DESTINATION)
+    set(arg_DESTINATION "${CMAKE_CURRENT_BINARY_DIR}")
+  endif()
+  if(NOT TARGET wqnprep::wqnprep)
+    message(FATAL_ERROR "wqnprep_preprocess: the wqnprep::wqnprep program target is missing")
+  endif()
+
+  set(outputs "")
+  foreach(source IN LISTS arg_SOURCES)
+    get_filename_component(input "${source}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_SOURCE_DIR}")
+    file(RELATIVE_PATH relative "${CMAKE_CURRENT_SOURCE_DIR}" "${input}")
+    if(relative MATCHES "^\\.\\./")
+      get_filename_component(relative "${input}" NAME)
+    endif()
+    set(output "${arg_DESTINATION}/${relative}")
+    get_filename_component(folder "${output}" DIRECTORY)
+    add_custom_command(
+      OUTPUT "${output}"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${folder}"
+      COMMAND wqnprep::wqnprep ${arg_OPTIONS} -- "${input}" "${output}"
+      DEPENDS "${input}" wqnprep::wqnprep
+      COMMENT "Preprocessing ${relative}"
+      VERBATIM)
+    list(APPEND outputs "${output}")
+  endforeach()
+  set(${arg_OUTPUT_VAR} "${outputs}" PARENT_SCOPE)
+endfunction()
