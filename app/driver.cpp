@@ -22,7 +22,7 @@ int preprocessFile(const CommandLine& line) {
   UnknownEnumeratorHandler report;
   if (line.strict || line.warnUnknown) {
     const char* severity = line.strict ? "error" : "warning";
-    report = [&](const UnknownEnumerator& found) {
+    report = [&unknown, &input, severity](const UnknownEnumerator& found) {
       ++unknown;
       std::fprintf(stderr, "%s\n", formatUnknown(input.name(), severity, found).c_str());
     };

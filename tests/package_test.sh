@@ -10,13 +10,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work" >/dev/null
 package=$(ls "$work"/*.deb)
 [ "$(dpkg-deb -f "$package" Package)" = wqnprep ] || fail "package name"
-dpkg-deb -c "$package" | awk '{ print $NF }' | grep -v '/$' | sort >"$work/files"
+# The exported targets' file is named after the build type.
+dpkg-deb -c "$package" | awk '{ print $NF }' | grep -v '/$' |
+  sed 's/wqnprepTargets-[a-z]*\.cmake$/wqnprepTargets-BUILDTYPE.cmake/' | sort >"$work/files"
 cat >"$work/expected" <<'LIST'
 ./usr/bin/wqnprep
 ./usr/lib/cmake/wqnprep/wqnprepConfig.cmake
 ./usr/lib/cmake/wqnprep/wqnprepConfigVersion.cmake
 ./usr/lib/cmake/wqnprep/wqnprepFunctions.cmake
-./usr/lib/cmake/wqnprep/wqnprepTargets-release.cmake
+./usr/lib/cmake/wqnprep/wqnprepTargets-BUILDTYPE.cmake
 ./usr/lib/cmake/wqnprep/wqnprepTargets.cmake
 ./usr/share/man/man1/wqnprep.1
 LIST
