@@ -14,6 +14,12 @@
 namespace wqnprep {
 namespace {
 
+// One line on standard error. Nothing is left to tell if that fails; the exit status still does.
+void printToStandardError(const std::string& line) {
+  (void)std::fputs((line + '\n').c_str(), stderr);
+  (void)std::fflush(stderr);
+}
+
 // Preprocesses one file; returns the exit status.
 int preprocessFile(const CommandLine& line) {
   InputFile input(line.paths[0]);
@@ -24,13 +30,14 @@ int preprocessFile(const CommandLine& line) {
     const char* severity = line.strict ? "error" : "warning";
     report = [&unknown, &input, severity](const UnknownEnumerator& found) {
       ++unknown;
-      std::fprintf(stderr, "%s\n", formatUnknown(input.name(), severity, found).c_str());
+      printToStandardError(formatUnknown(input.name(), severity, found));
     };
   }
   preprocess(input, output, report);
   if (line.strict && unknown > 0) {
-    std::fprintf(stderr, "Error: %zu unknown enumerator%s in '%s'; '%s' was not written\n", unknown,
-                 unknown == 1 ? "" : "s", input.name().c_str(), output.name().c_str());
+    printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
+                         (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
+                         output.name() + "' was not written");
     return kFailure;
   }
   output.commit();
@@ -61,8 +68,7 @@ int runMain(int argc, char* argv[]) {
     }
     return preprocessFile(line);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "Error: %s\n", error.what());
-    std::fflush(stderr);
+    printToStandardError(std::string("Error: ") + error.what());
     return kFailure;
   }
 }

@@ -51,7 +51,7 @@ class OutputFile {
 
  private:
   void openInPlace(const std::string& path, const InputFile& input);
-  void openBeside(const std::string& target, const InputFile& input);
+  void openBeside(const std::string& path, const InputFile& input);
 
   std::string name_;
   std::string temporary_;  // the file that replaces `target_` at commit, if any

@@ -1,5 +1,6 @@
 #include "app/preprocess.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@
 namespace wqnprep {
 namespace {
 
-constexpr std::size_t kBlockSize = 128 * 1024;
+constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
 
 // Hands out the input one line at a time, without its line feed.
 class LineReader {
@@ -22,11 +23,11 @@ class LineReader {
     line.clear();
     for (;;) {
       if (begin_ == end_) {
-        end_ = input_.read(buffer_, sizeof buffer_);
+        end_ = input_.read(buffer_.data(), buffer_.size());
         begin_ = 0;
         if (end_ == 0) return !line.empty();
       }
-      const char* start = buffer_ + begin_;
+      const char* start = buffer_.data() + begin_;
       const void* feed = std::memchr(start, '\n', end_ - begin_);
       if (feed != nullptr) {
         const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - start);
@@ -41,7 +42,7 @@ class LineReader {
 
  private:
   InputFile& input_;
-  char buffer_[64 * 1024];
+  std::array<char, std::size_t{64} * 1024> buffer_{};
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
 };

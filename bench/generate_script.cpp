@@ -12,7 +12,7 @@
 
 int main(int argc, char* argv[]) {
   if (argc != 4) {
-    std::fprintf(stderr, "usage: %s realistic|dense|longline MEGABYTES OUTPUT\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s realistic|dense|longline MEGABYTES OUTPUT\n", argv[0]);
     return 2;
   }
   const std::string kind = argv[1];
@@ -31,11 +31,14 @@ int main(int argc, char* argv[]) {
     } else if (kind == "longline") {
       line = generator.token() + (generator.pick(2) == 0 ? "_" : ", ");
     } else {
-      std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
+      (void)std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
       return 2;
     }
     if (written + line.size() > size) line.resize(static_cast<std::size_t>(size - written));
-    std::fwrite(line.data(), 1, line.size(), out);
+    if (std::fwrite(line.data(), 1, line.size(), out) != line.size()) {
+      std::perror(argv[3]);
+      return 1;
+    }
     written += line.size();
   }
   if (std::fclose(out) != 0) {

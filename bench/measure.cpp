@@ -14,13 +14,18 @@
 
 int main(int argc, char* argv[]) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s RUNS STDOUT_FILE COMMAND [ARGS...]\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s RUNS STDOUT_FILE COMMAND [ARGS...]\n", argv[0]);
     return 2;
   }
-  const int runs = std::atoi(argv[1]);
+  char* end = nullptr;
+  const long runs = std::strtol(argv[1], &end, 10);
+  if (*end != '\0' || runs < 1) {
+    (void)std::fprintf(stderr, "RUNS must be a positive number\n");
+    return 2;
+  }
   std::vector<double> seconds;
   long maxRss = 0;
-  for (int run = 0; run < runs; ++run) {
+  for (long run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     if (child == 0) {
@@ -36,7 +41,7 @@ int main(int argc, char* argv[]) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     maxRss = std::max(maxRss, usage.ru_maxrss);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::fprintf(stderr, "%s failed\n", argv[3]);
+      (void)std::fprintf(stderr, "%s failed\n", argv[3]);
       return 1;
     }
   }

@@ -7,7 +7,7 @@
 
 int main(int argc, char* argv[]) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s INPUT OUTPUT\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s INPUT OUTPUT\n", argv[0]);
     return 2;
   }
   try {
@@ -17,7 +17,7 @@ int main(int argc, char* argv[]) {
     output.commit();
     return 0;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "Error: %s\n", error.what());
+    (void)std::fprintf(stderr, "Error: %s\n", error.what());
     return 1;
   }
 }

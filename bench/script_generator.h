@@ -51,36 +51,40 @@ class Generator {
     char text[256];
     switch (pick(6)) {
       case 0:
-        std::snprintf(text, sizeof text, "-- migration step %zu: keep audit rows for %zu days",
-                      pick(1000), pick(400));
+        (void)std::snprintf(text, sizeof text,
+                            "-- migration step %zu: keep audit rows for %zu days", pick(1000),
+                            pick(400));
         break;
       case 1:
-        std::snprintf(text, sizeof text,
-                      "CREATE TABLE t_%zu (id INTEGER PRIMARY KEY, name VARCHAR(64) NOT NULL);",
-                      pick(100000));
+        (void)std::snprintf(
+            text, sizeof text,
+            "CREATE TABLE t_%zu (id INTEGER PRIMARY KEY, name VARCHAR(64) NOT NULL);",
+            pick(100000));
         break;
       case 2:
-        std::snprintf(text, sizeof text,
-                      "UPDATE environment SET description = 'host-%zu', updated = NOW() WHERE id "
-                      "= %zu;",
-                      pick(100000), pick(100000));
+        (void)std::snprintf(
+            text, sizeof text,
+            "UPDATE environment SET description = 'host-%zu', updated = NOW() WHERE id "
+            "= %zu;",
+            pick(100000), pick(100000));
         break;
       case 3:
-        std::snprintf(text, sizeof text, "SELECT %s FROM dual; -- must stay as it is",
-                      nearMiss().c_str());
+        (void)std::snprintf(text, sizeof text, "SELECT %s FROM dual; -- must stay as it is",
+                            nearMiss().c_str());
         break;
       default:
-        std::snprintf(text, sizeof text,
-                      "INSERT INTO audit_log (id, message, created) VALUES (%zu, 'user %zu changed "
-                      "settings', '2024-05-%02zu 12:%02zu:%02zu');",
-                      pick(1000000), pick(5000), 1 + pick(28), pick(60), pick(60));
+        (void)std::snprintf(
+            text, sizeof text,
+            "INSERT INTO audit_log (id, message, created) VALUES (%zu, 'user %zu changed "
+            "settings', '2024-05-%02zu 12:%02zu:%02zu');",
+            pick(1000000), pick(5000), 1 + pick(28), pick(60), pick(60));
         break;
     }
     return text;
   }
 
  private:
-  std::mt19937_64 random_{20261208};
+  std::mt19937_64 random_{20261208};  // NOLINT(cert-msc32-c,cert-msc51-cpp): same script every run
   std::vector<std::string> tokens_;
 };
 

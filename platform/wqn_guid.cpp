@@ -5,9 +5,9 @@ namespace {
 
 std::array<std::uint8_t, 16> bigEndianBytes(std::uint64_t high, std::uint64_t low) {
   std::array<std::uint8_t, 16> bytes{};
-  for (int i = 0; i < 8; ++i) {
-    bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(high >> (56 - 8 * i));
-    bytes[static_cast<std::size_t>(8 + i)] = static_cast<std::uint8_t>(low >> (56 - 8 * i));
+  for (std::size_t i = 0; i < 8; ++i) {
+    bytes[i] = static_cast<std::uint8_t>(high >> (56 - 8 * i));
+    bytes[8 + i] = static_cast<std::uint8_t>(low >> (56 - 8 * i));
   }
   return bytes;
 }

@@ -16,7 +16,7 @@ bool buildBeforeMain(const char* what, Build build) noexcept {
     build();
     return true;
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "Error: cannot build the %s: %s\n", what, error.what());
+    (void)std::fprintf(stderr, "Error: cannot build the %s: %s\n", what, error.what());
     std::_Exit(1);
   }
 }

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <string>
 
 #include "platform/wqn_guid.h"
 #include "symbols/tables.h"
@@ -15,8 +16,9 @@ SymbolEntry globalScopeEntry() {
   const WQN::WQNGUID guid(static_cast<std::int64_t>(kGlobalScopeHigh),
                           static_cast<std::int64_t>(kGlobalScopeLow));
   const WQN::WQNGUIDBase& base = guid;
-  // Kept through its zero-terminated form: only the text before a zero byte counts.
-  return {"WQNGlobalScopeGUID", base.toString().c_str()};
+  // Kept as a zero-terminated text would keep it: only the bytes before a zero byte count.
+  const std::string text = base.toString();
+  return {"WQNGlobalScopeGUID", text.substr(0, text.find('\0'))};
 }
 
 }  // namespace

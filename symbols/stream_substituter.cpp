@@ -101,8 +101,8 @@ StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window
 
 void StreamSubstituter::countLinesUpTo(const char* text, const char* position) {
   const char* from = text + (countedTo_ - textOffset_);
-  for (const char* p = from; (p = static_cast<const char*>(std::memchr(p, '\n', position - p)));
-       ++p) {
+  for (const char* p = from;
+       (p = static_cast<const char*>(std::memchr(p, '\n', position - p))) != nullptr; ++p) {
     ++line_;
     lineStart_ = textOffset_ + static_cast<std::uint64_t>(p + 1 - text);
   }

@@ -35,7 +35,7 @@ inline const char* nameRunEnd(const char* p, const char* limit) {
         _mm_and_si128(_mm_cmpgt_epi8(folded, beforeLetters), _mm_cmplt_epi8(folded, afterLetters));
     const __m128i name =
         _mm_or_si128(_mm_or_si128(digit, letter), _mm_cmpeq_epi8(bytes, underscore));
-    const unsigned stop = ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFFu;
+    const unsigned stop = ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFFU;
     if (stop != 0) return p + __builtin_ctz(stop);
     p += 16;
   }
