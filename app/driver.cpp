@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "app/command_line.h"
@@ -67,6 +68,9 @@ int runMain(int argc, char* argv[]) {
       return kUsage;
     }
     return preprocessFile(line);
+  } catch (const std::bad_alloc&) {
+    printToStandardError("Error: out of memory");
+    return kFailure;
   } catch (const std::exception& error) {
     printToStandardError(std::string("Error: ") + error.what());
     return kFailure;

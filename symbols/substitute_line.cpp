@@ -28,4 +28,19 @@ void substituteLine(std::string& line) {
   // NOLINTEND(modernize-avoid-bind)
 }
 
+std::string substituteText(const std::string& text) {
+  std::string output;
+  std::string::size_type begin = 0;
+  while (begin < text.size()) {
+    std::string::size_type end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(begin, end - begin);
+    substituteLine(line);
+    output += line;
+    output += '\n';
+    begin = end + 1;
+  }
+  return output;
+}
+
 }  // namespace wqnprep

@@ -15,4 +15,8 @@ void applySymbolTable(const SymbolTable& table, std::string& line);
 // names. Each table sees the line as the earlier tables left it.
 void substituteLine(std::string& line);
 
+// The whole output for `text`: every line (bytes up to a line feed, or to the end) through
+// substituteLine, each followed by a line feed.
+std::string substituteText(const std::string& text);
+
 }  // namespace wqnprep

@@ -122,5 +122,30 @@ INSTANTIATE_TEST_SUITE_P(Inputs, OddInputs,
                            return info.param.label;
                          });
 
+// Under every address-space limit the program either runs, or (below what the system libraries
+// need) fails to load, or reports "Error: ..." with status 1: never an abort, whether memory runs
+// out while the tables are built before main or afterwards.
+TEST(ShortMemory, IsReportedNeverAnAbort) {
+#ifdef WQNPREP_SANITIZED
+  GTEST_SKIP() << "the sanitizers reserve more address space than any limit here allows";
+#endif
+  ScratchDir dir;
+  writeFile(dir.file("in.sql"), kScript);
+  int reported = 0;
+  for (int limitKiB = 3000; limitKiB <= 9000; limitKiB += 20) {
+    std::string command = "ulimit -v " + std::to_string(limitKiB) + "; exec '";
+    command += WQNPREP_BINARY;
+    command += "' in.sql out.sql";
+    const ProgramResult result = runShell(command, dir.path());
+    ASSERT_TRUE(result.status == 0 || result.status == 1 || result.status == 127)
+        << "limit " << limitKiB << " KiB: status " << result.status << ", " << result.err;
+    if (result.status == 1) {
+      EXPECT_THAT(result.err, StartsWith("Error: ")) << "limit " << limitKiB;
+      ++reported;
+    }
+  }
+  EXPECT_GT(reported, 0) << "no limit ran out of memory inside the program";
+}
+
 }  // namespace
 }  // namespace wqnprep::testing

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "stream_feeder.h"
 #include "symbols/substitute_line.h"
 #include "symbols/tables.h"
 #include "text/word_chars.h"
@@ -16,56 +17,16 @@
 namespace wqnprep {
 namespace {
 
-// What the line-by-line pass makes of a whole input.
-std::string referenceOutput(const std::string& input) {
-  std::string output;
-  std::string::size_type begin = 0;
-  while (begin < input.size()) {
-    std::string::size_type end = input.find('\n', begin);
-    if (end == std::string::npos) end = input.size();
-    std::string line = input.substr(begin, end - begin);
-    substituteLine(line);
-    output += line;
-    output += '\n';
-    begin = end + 1;
-  }
-  return output;
-}
+using testing::streamInPieces;
 
-// Feeds `input` to a fresh engine in pieces of the given sizes (cycled), as the program does:
-// unconsumed bytes go again at the front of the next piece.
-// With `reports`, also collects every unknown enumerator as "LINE:COLUMN TYPE::NAME".
+// What the engine makes of `input` fed in `pieces`, checking what it holds back on the way.
 std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces,
                          std::vector<std::string>* reports = nullptr) {
-  StreamSubstituter engine;
-  if (reports != nullptr) {
-    engine.reportUnknownTo([reports](const UnknownEnumerator& unknown) {
-      reports->push_back(std::to_string(unknown.line) + ":" + std::to_string(unknown.column) + " " +
-                         registry()[unknown.type]->typeName + "::" + std::string(unknown.name) +
-                         (unknown.nameCut ? "..." : ""));
-    });
-  }
-  std::string output;
-  std::string pending;
-  std::size_t next = 0;
-  std::size_t piece = 0;
-  for (;;) {
-    const std::size_t take = std::min(pieces[piece++ % pieces.size()], input.size() - next);
-    pending.append(input, next, take);
-    next += take;
-    const bool atEnd = take == 0;
-    std::vector<char> out(engine.outputCapacity(pending.size()));
-    char* cursor = out.data();
-    const std::size_t consumed = engine.substitute(pending.data(), pending.size(), atEnd, cursor);
-    output.append(out.data(), cursor);
-    pending.erase(0, consumed);
-    EXPECT_LE(pending.size(), engine.heldBackLimit());
-    EXPECT_EQ(pending.find('\n'), std::string::npos) << "a whole line was held back";
-    if (atEnd) {
-      EXPECT_TRUE(pending.empty());
-      return output;
-    }
-  }
+  testing::StreamRun run = streamInPieces(input, pieces, reports != nullptr);
+  EXPECT_FALSE(run.heldTooMuch);
+  EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
+  if (reports != nullptr) *reports = std::move(run.unknown);
+  return run.output;
 }
 
 std::vector<std::string> allTokens() {
@@ -164,11 +125,11 @@ void PrintTo(const Sample& sample, std::ostream* out) {
   *out << sample.label;
 }
 
-class StreamAgreesWithReference : public testing::TestWithParam<Sample> {};
+class StreamAgreesWithReference : public ::testing::TestWithParam<Sample> {};
 
 TEST_P(StreamAgreesWithReference, AtEveryPieceSize) {
   const std::string& input = GetParam().input;
-  const std::string expected = referenceOutput(input);
+  const std::string expected = substituteText(input);
   for (std::size_t piece : {1, 2, 3, 7, 16, 64, 4096}) {
     EXPECT_EQ(streamOutput(input, {piece}), expected) << "pieces of " << piece;
   }
@@ -178,7 +139,7 @@ using namespace std::string_literals;
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, StreamAgreesWithReference,
-    testing::Values(
+    ::testing::Values(
         Sample{"Empty", ""}, Sample{"OnlyFeeds", "\n\n\n"}, Sample{"NoFinalFeed", "abc"},
         Sample{"WorkedExample",
                "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALEXECUTE, "
@@ -195,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"RawBytes", "\0WQNRuleID::applicableForAll\0\xffServerType::stWins\x80\r\n"s},
         Sample{"UnknownNames", "WQNOperationID::OPID_A_B_C_D_E_F_G_H WQNRuleID::applicableFor_"},
         Sample{"TokenAtEnd", "x WQNRuleID::applicableForHNs"}),
-    [](const testing::TestParamInfo<Sample>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<Sample>& info) { return info.param.label; });
 
 // A random script built from real tokens, near misses and boundary bytes.
 std::string randomScript(std::mt19937& random) {
@@ -246,7 +207,7 @@ TEST(StreamAgreesWithReference, OnRandomInputs) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 400; ++round) {
     const std::string input = randomScript(random);
-    ASSERT_EQ(streamOutput(input, randomPieces(random)), referenceOutput(input))
+    ASSERT_EQ(streamOutput(input, randomPieces(random)), substituteText(input))
         << "round " << round;
   }
 }
@@ -257,7 +218,7 @@ TEST(StreamAgreesWithReference, OnALineMuchLongerThanAPiece) {
   for (int i = 0; i < 20000; ++i) {
     input += i % 3 == 0 ? "WQNRuleID::applicableForVEs_" : i % 3 == 1 ? "aaaaaaaaaaaaaaaa" : "::";
   }
-  EXPECT_EQ(streamOutput(input, {100, 4096, 13}), referenceOutput(input));
+  EXPECT_EQ(streamOutput(input, {100, 4096, 13}), substituteText(input));
 }
 
 // --- Unknown enumerators --------------------------------------------------------------------

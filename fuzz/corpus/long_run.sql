@@ -1,0 +1,1 @@
+--WQNRuleID::applicableForAll_WQNRuleID::applicableForAll_WQNRuleID::applicableForAll_aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa::WQNRuleID::x

@@ -1,0 +1,51 @@
+// libFuzzer target: arbitrary bytes through the streaming engine in pieces of varying sizes,
+// against the line-by-line pass that defines the output.
+//
+// The first two bytes seed the piece sizes; the rest is the text. Any difference aborts.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stream_feeder.h"
+#include "symbols/substitute_line.h"
+
+namespace {
+
+void require(bool holds, const char* what) {
+  if (!holds) {
+    (void)std::fprintf(stderr, "invariant broken: %s\n", what);
+    std::abort();
+  }
+}
+
+std::size_t lineCount(const std::string& text) {
+  const auto feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  return feeds + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  std::minstd_rand random(static_cast<std::uint32_t>(data[0] | data[1] << 8) + 1);
+  const std::string input(reinterpret_cast<const char*>(data) + 2, size - 2);
+  std::vector<std::size_t> pieces;
+  for (int i = 0; i < 16; ++i) pieces.push_back(1 + random() % (random() % 2 == 0 ? 8 : 300));
+
+  const wqnprep::testing::StreamRun pieced = wqnprep::testing::streamInPieces(input, pieces, true);
+  const std::string expected = wqnprep::substituteText(input);
+  require(pieced.output == expected, "the engine's output equals the line-by-line output");
+  require(lineCount(pieced.output) == lineCount(input), "one output line per input line");
+  require(pieced.output.empty() || pieced.output.back() == '\n', "the output ends a line");
+  require(!pieced.heldTooMuch, "at most a token's length is held back");
+  require(!pieced.heldALineFeed, "no complete line is held back");
+
+  const wqnprep::testing::StreamRun whole =
+      wqnprep::testing::streamInPieces(input, {input.size() + 1}, true);
+  require(whole.unknown == pieced.unknown, "unknown enumerators do not depend on the pieces");
+  return 0;
+}

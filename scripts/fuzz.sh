@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target with clang (ASan + UBSan) and runs it for SECONDS (default 60) on a
+# copy of the seed corpus in fuzz/corpus; fails on any finding. Findings are saved in
+# build-fuzz/findings/.   scripts/fuzz.sh [SECONDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p build-fuzz/findings
+build-fuzz/fuzz/wqnprep_engine_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+  -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ \
+  "$work" fuzz/corpus >"$work.log" 2>&1 || { tail -40 "$work.log"; rm -f "$work.log"; exit 1; }
+grep -E 'stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' "$work.log"
+grep -E 'DONE' "$work.log" | tail -1
+rm -f "$work.log"
+echo "fuzzing: no findings in $seconds s"
