@@ -10,10 +10,13 @@ cmake --build --preset fuzz >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/findings
+# A dictionary of every token and its parts, so that mutations reach real symbols quickly.
+build-fuzz/wqnprep --list | cut -f1 | sed -E 's/^(.*)$/"\1"/' >"$work.dict"
+build-fuzz/wqnprep --list | cut -f1 | grep -o '^[A-Za-z]*::' | sort -u | sed -E 's/^(.*)$/"\1"/' >>"$work.dict"
 build-fuzz/fuzz/wqnprep_engine_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
   -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ \
-  "$work" fuzz/corpus >"$work.log" 2>&1 || { tail -40 "$work.log"; rm -f "$work.log"; exit 1; }
+  -dict="$work.dict" "$work" fuzz/corpus >"$work.log" 2>&1 || { tail -40 "$work.log"; rm -f "$work.log" "$work.dict"; exit 1; }
 grep -E 'stat::(number_of_executed_units|average_exec_per_sec|new_units_added|peak_rss_mb)' "$work.log"
 grep -E 'DONE' "$work.log" | tail -1
-rm -f "$work.log"
+rm -f "$work.log" "$work.dict"
 echo "fuzzing: no findings in $seconds s"
