@@ -17,7 +17,8 @@ namespace detail {
 // std::bad_alloc can fail (and abort), so operator new calls this instead while tables are built.
 [[noreturn]] inline void outOfMemoryBeforeMain() {
   static constexpr char kMessage[] = "Error: out of memory while building the symbol tables\n";
-  (void)!::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  const ssize_t written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  (void)written;  // nothing is left to report a failure to
   std::_Exit(1);
 }
 
