@@ -84,6 +84,14 @@ TEST(FaultyInput, DirectoryLeavesTheOutputAlone) {
   guard.check();
 }
 
+// The standard streams report a failed read as end of input; the program must not.
+TEST(FaultyInput, AFailedReadIsAnError) {
+  ScratchDir dir;
+  // Reading a process's memory at address 0 fails with EIO.
+  expectFailure(runWqnprep({"/proc/self/mem", dir.file("out.sql")}),
+                "cannot read input '/proc/self/mem': Input/output error");
+}
+
 TEST(FaultyOutput, ClosedStandardOutput) {
   ScratchDir dir;
   writeFile(dir.file("in.sql"), kScript);
