@@ -69,7 +69,7 @@ class StreamSubstituter {
   Match untypedAround(const Window& window, const char* probe) const;
 
   const TokenIndex& index_;
-  PairScanner candidates_;       // "::" and the first two bytes of each untyped name
+  PairScanner candidates_;       // "::" and the probe pair of each untyped name
   bool previousIsWord_ = false;  // the class of the byte before the next call's text
   char lastByte_ = '\n';         // the last byte consumed; a line feed before any input
 
