@@ -70,11 +70,11 @@ std::size_t StreamSubstituter::decidedLength(const char* text, std::size_t size,
 }
 
 // The qualified token around the "::" at `colons`: a known type name standing as a word right
-// before it, and a known name of that type after it. Sets `unknown` when the type name is known
+// before it, and a known name of that type after it. Fills `unknown` when the type name is known
 // and stands as a word but the name is not one of its rows.
 StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window,
                                                             const char* colons,
-                                                            bool* unknown) const {
+                                                            Unknown* unknown) const {
   const std::size_t type = index_.typeEndingAt(colons, window.begin);
   if (type == TokenIndex::kNoType) return {};
   const char* start = colons - index_.typeName(type).size();
@@ -92,9 +92,9 @@ StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window
       return {start, end, value};
     }
   }
-  if (unknown != nullptr) {
-    *unknown = nameEnd > colons + 2 && !(colons[2] >= '0' && colons[2] <= '9') &&
-               index_.isTypeNameAt(type, start);
+  if (unknown != nullptr && nameEnd > colons + 2 && !(colons[2] >= '0' && colons[2] <= '9') &&
+      index_.isTypeNameAt(type, start)) {
+    *unknown = {type, start, nameEnd};
   }
   return {};
 }
@@ -109,20 +109,18 @@ void StreamSubstituter::countLinesUpTo(const char* text, const char* position) {
   countedTo_ = textOffset_ + static_cast<std::uint64_t>(position - text);
 }
 
-// Reports the unknown enumerator at `colons`, unless it lies in text already written or its
-// start is left to the next call.
-void StreamSubstituter::reportUnknown(const Window& window, const char* colons,
+// Reports `unknown`, unless it lies in text already written or its start is left to the next
+// call.
+void StreamSubstituter::reportUnknown(const Window& window, const Unknown& unknown,
                                       const char* written) {
-  const std::size_t type = index_.typeEndingAt(colons, window.begin);
-  const char* start = colons - index_.typeName(type).size();
-  if (start < written || start >= window.decided) return;
-  const char* name = colons + 2;
-  const char* limit = std::min(window.end, start + index_.maxTokenLength() + 1);
-  const char* nameEnd = nameRunEnd(name, limit);
-  countLinesUpTo(window.begin, start);
-  const std::uint64_t position = textOffset_ + static_cast<std::uint64_t>(start - window.begin);
-  onUnknown_({type, std::string_view(name, static_cast<std::size_t>(nameEnd - name)),
-              nameEnd < window.end && hasClass(*nameEnd, kNameByte), line_,
+  if (unknown.start < written || unknown.start >= window.decided) return;
+  const char* name = unknown.start + index_.typeName(unknown.type).size() + 2;
+  countLinesUpTo(window.begin, unknown.start);
+  const std::uint64_t position =
+      textOffset_ + static_cast<std::uint64_t>(unknown.start - window.begin);
+  onUnknown_({unknown.type,
+              std::string_view(name, static_cast<std::size_t>(unknown.nameEnd - name)),
+              unknown.nameEnd < window.end && hasClass(*unknown.nameEnd, kNameByte), line_,
               position - lineStart_ + 1});
 }
 
@@ -162,10 +160,10 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
   while (const char* candidate = candidates_.find(p, window.end)) {
     if (candidate >= lastCandidate) break;
     const bool colons = candidate[0] == ':' && candidate[1] == ':';
-    bool unknown = false;
+    Unknown unknown;
     const Match match = colons ? qualifiedAround(window, candidate, onUnknown_ ? &unknown : nullptr)
                                : untypedAround(window, candidate);
-    if (unknown) reportUnknown(window, candidate, copied);
+    if (unknown.start != nullptr) reportUnknown(window, unknown, copied);
     if (match.begin == nullptr || match.begin < copied) {
       p = candidate + 1;
       continue;

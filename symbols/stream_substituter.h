@@ -63,8 +63,14 @@ class StreamSubstituter {
   struct Window;
 
   std::size_t decidedLength(const char* text, std::size_t size, bool atEnd) const;
-  Match qualifiedAround(const Window& window, const char* colons, bool* unknown) const;
-  void reportUnknown(const Window& window, const char* colons, const char* written);
+  // A known type name standing as a word, then "::" and a name the type lacks.
+  struct Unknown {
+    std::size_t type = 0;
+    const char* start = nullptr;  // of the type name; nullptr when there is none
+    const char* nameEnd = nullptr;
+  };
+  Match qualifiedAround(const Window& window, const char* colons, Unknown* unknown) const;
+  void reportUnknown(const Window& window, const Unknown& unknown, const char* written);
   void countLinesUpTo(const char* text, const char* position);
   Match untypedAround(const Window& window, const char* probe) const;
 
