@@ -10,6 +10,7 @@ cmake --build --preset fuzz >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p build-fuzz/findings
+cp examples/grants.sql "$work/"  # the bundled example is a seed too
 # A dictionary of every token and its parts, so that mutations reach real symbols quickly.
 build-fuzz/wqnprep --list | cut -f1 | sed -E 's/^(.*)$/"\1"/' >"$work.dict"
 build-fuzz/wqnprep --list | cut -f1 | grep -o '^[A-Za-z]*::' | sort -u | sed -E 's/^(.*)$/"\1"/' >>"$work.dict"
