@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include "symbols/build_before_main.h"
 #include "symbols/tables.h"
@@ -34,6 +35,33 @@ std::size_t rarestPairOffset(const std::string& name, const Symbols& typed) {
   }
   return best;
 }
+
+// typeEndingAt tells a type by the last eight bytes of its name alone. Every type name needs
+// eight bytes, and eight final bytes no other type name ends with; the build checks both.
+constexpr std::size_t kTypeKeyBytes = 8;
+
+constexpr std::string_view typeKey(std::string_view name) {
+  return name.substr(name.size() - std::min(name.size(), kTypeKeyBytes));
+}
+
+constexpr std::size_t typeNamesKeyedLike(std::string_view name) {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      kTypeNames, [name](std::string_view other) { return typeKey(other) == typeKey(name); }));
+}
+
+#define WQNPREP_CHECK_TYPE_NAME(type, enumerators)                                               \
+  static_assert(sizeof #type - 1 >= kTypeKeyBytes,                                               \
+                "type name " #type                                                               \
+                " is shorter than eight bytes: TokenIndex::typeEndingAt "                        \
+                "tells types apart by the last eight bytes of their names; make it compare "     \
+                "shorter names in full before adding this type");                                \
+  static_assert(typeNamesKeyedLike(#type) == 1,                                                  \
+                "type name " #type                                                               \
+                " ends in the same eight bytes as another type name: "                           \
+                "TokenIndex::typeEndingAt tells types apart by those bytes alone; make it look " \
+                "further back before adding this type");
+WQN_ENUMERATIONS(WQNPREP_CHECK_TYPE_NAME)
+#undef WQNPREP_CHECK_TYPE_NAME
 
 }  // namespace
 
