@@ -90,11 +90,31 @@ pg_start() {
   export PGHOST=$PG_DIR PGPORT=5432 PGUSER=postgres PGDATABASE=postgres PG_DIR PG_SCRATCH PG_BINDIR
 }
 
+# Whether process $1 exists and is not a zombie.
+pg_running() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+  stat=${stat##*) }
+  [ "${stat%% *}" != Z ]
+}
+
 pg_stop() {
+  local pid tries=0
   [ -n "${PG_DIR:-}" ] || return 0
   if [ -f "$PG_DIR/data/postmaster.pid" ]; then
+    pid=$(head -n 1 "$PG_DIR/data/postmaster.pid")
     pg_as_owner "$PG_BINDIR/pg_ctl" -D "$PG_DIR/data" -m immediate -w -s stop >/dev/null 2>&1 ||
       echo "warning: pg_ctl stop failed; see $PG_DIR/server.log" >&2
+    # pg_ctl returns when the pid file is gone, a moment before the server has exited.
+    while [ -n "$pid" ] && pg_running "$pid"; do
+      tries=$((tries + 1))
+      if ((tries == 100)); then
+        echo "warning: server $pid outlived pg_ctl stop; killing it" >&2
+        kill -KILL "$pid" 2>/dev/null || true
+      fi
+      ((tries < 200)) || break
+      sleep 0.05
+    done
   fi
   rm -rf "$PG_DIR"
   PG_DIR=
