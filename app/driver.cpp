@@ -3,17 +3,38 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/diagnostics.h"
 #include "app/files.h"
 #include "app/help.h"
+#include "app/options.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
 
 namespace wqnprep {
 namespace {
+
+constexpr OptionRow kHelp = optionRow("help");
+constexpr OptionRow kVersion = optionRow("version");
+constexpr OptionRow kList = optionRow("list");
+constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
+constexpr OptionRow kStrict = optionRow("strict");
+
+// What a command line asks for.
+enum class Action { kShowHelp, kShowVersion, kListSymbols, kShowUsage, kPreprocess };
+
+// The one place that decides which option wins: a mistake first, then --help, --version and
+// --list (which takes no paths), and only then a run, which needs exactly two paths.
+Action requestedAction(const CommandLine& line) {
+  if (line.mistake) return Action::kShowUsage;
+  if (line.has(kHelp)) return Action::kShowHelp;
+  if (line.has(kVersion)) return Action::kShowVersion;
+  if (line.has(kList)) return line.paths.empty() ? Action::kListSymbols : Action::kShowUsage;
+  return line.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
+}
 
 // One line on standard error. Nothing is left to tell if that fails; the exit status still does.
 void printToStandardError(const std::string& line) {
@@ -24,18 +45,19 @@ void printToStandardError(const std::string& line) {
 // Preprocesses one file; returns the exit status.
 int preprocessFile(const CommandLine& line) {
   InputFile input(line.paths[0]);
-  OutputFile output(line.paths[1], input, line.strict);
+  const bool strict = line.has(kStrict);
+  OutputFile output(line.paths[1], input, strict);
   std::size_t unknown = 0;
   UnknownEnumeratorHandler report;
-  if (line.strict || line.warnUnknown) {
-    const char* severity = line.strict ? "error" : "warning";
+  if (strict || line.has(kWarnUnknown)) {
+    const char* severity = strict ? "error" : "warning";
     report = [&unknown, &input, severity](const UnknownEnumerator& found) {
       ++unknown;
       printToStandardError(formatUnknown(input.name(), severity, found));
     };
   }
   preprocess(input, output, report);
-  if (line.strict && unknown > 0) {
+  if (strict && unknown > 0) {
     printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
                          (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
                          output.name() + "' was not written");
@@ -50,24 +72,24 @@ int preprocessFile(const CommandLine& line) {
 int runMain(int argc, char* argv[]) {
   const std::string programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep";
   try {
-    const CommandLine line = parseCommandLine(argc, argv);
-    if (line.valid && line.help) {
-      printHelp(programPath);
-      return kSuccess;
+    const CommandLine line = parseCommandLine(kOptions, argc, argv);
+    switch (requestedAction(line)) {
+      case Action::kShowHelp:
+        printHelp(programPath);
+        return kSuccess;
+      case Action::kShowVersion:
+        printVersion();
+        return kSuccess;
+      case Action::kListSymbols:
+        printSymbolList();
+        return kSuccess;
+      case Action::kShowUsage:
+        printUsage(programPath);
+        return kUsage;
+      case Action::kPreprocess:
+        return preprocessFile(line);
     }
-    if (line.valid && line.version) {
-      printVersion();
-      return kSuccess;
-    }
-    if (line.valid && line.list && line.paths.empty()) {
-      printSymbolList();
-      return kSuccess;
-    }
-    if (!line.valid || line.list || line.paths.size() != 2) {
-      printUsage(programPath);
-      return kUsage;
-    }
-    return preprocessFile(line);
+    throw std::logic_error("unhandled command-line action");
   } catch (const std::bad_alloc&) {
     printToStandardError("Error: out of memory");
     return kFailure;

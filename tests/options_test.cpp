@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,48 @@ TEST(InformationalOptions, FailWhenStandardOutputIsClosed) {
     EXPECT_THAT(result.err, StartsWith("Error: ")) << option;
   }
 }
+
+// Which of several options wins, whatever order they come in.
+struct PrecedenceCase {
+  const char* label;
+  std::vector<std::string> args;
+  int status;
+  std::string firstLine;
+};
+
+void PrintTo(const PrecedenceCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class Precedence : public ::testing::TestWithParam<PrecedenceCase> {};
+
+TEST_P(Precedence, DecidesWhatIsPrinted) {
+  const ProgramResult result = runWqnprep(GetParam().args);
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), GetParam().firstLine);
+}
+
+const std::string kVersionLine = std::string("wqnprep ") + WQNPREP_VERSION + "\n";
+// --list begins with the first qualified token of the registry.
+const std::string kFirstListLine = [] {
+  const std::string symbols = readFile(WQNPREP_TEST_DATA_DIR "/typed_symbols.tsv");
+  return symbols.substr(0, symbols.find('\n') + 1);
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Precedence,
+    ::testing::Values(
+        PrecedenceCase{"HelpBeforeVersion", {"--version", "--help"}, 0, kUsage},
+        PrecedenceCase{"HelpBeforeList", {"--list", "-h"}, 0, kUsage},
+        PrecedenceCase{"HelpBeforeAMissingPath", {"--help", "in"}, 0, kUsage},
+        PrecedenceCase{"VersionBeforeList", {"--list", "--version"}, 0, kVersionLine},
+        PrecedenceCase{"VersionBeforeAMissingPath", {"in", "--version"}, 0, kVersionLine},
+        PrecedenceCase{
+            "ListBeforeRunModifiers", {"--strict", "--list", "--warn-unknown"}, 0, kFirstListLine},
+        PrecedenceCase{"RepeatedListStillLists", {"--list", "--list"}, 0, kFirstListLine},
+        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsage},
+        PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, kUsage}),
+    [](const auto& info) { return info.param.label; });
 
 class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
 
