@@ -85,7 +85,7 @@ int runMain(int argc, char* argv[]) {
         return kSuccess;
       case Action::kShowUsage:
         printUsage(programPath);
-        return kUsage;
+        return kUsageError;
       case Action::kPreprocess:
         return preprocessFile(line);
     }

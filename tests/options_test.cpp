@@ -24,7 +24,7 @@ std::string wqnprepCommand() {
   return command;
 }
 
-const std::string kUsage = "use wqnprep <input filename> <output filename>\n";
+const std::string kUsageLine = "use wqnprep <input filename> <output filename>\n";
 const std::string kGuid = "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6";
 
 // --- Informational options -------------------------------------------------------------------
@@ -34,7 +34,7 @@ class HelpOption : public ::testing::TestWithParam<std::vector<std::string>> {};
 TEST_P(HelpOption, PrintsUsageOptionsAndStatuses) {
   const ProgramResult result = runWqnprep(GetParam());
   EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.out, StartsWith(kUsage));
+  EXPECT_THAT(result.out, StartsWith(kUsageLine));
   for (const char* option :
        {"--help", "--version", "--list", "--warn-unknown", "--strict", "--", "exit status"}) {
     EXPECT_THAT(result.out, HasSubstr(option));
@@ -99,16 +99,16 @@ const std::string kFirstListLine = [] {
 INSTANTIATE_TEST_SUITE_P(
     Options, Precedence,
     ::testing::Values(
-        PrecedenceCase{"HelpBeforeVersion", {"--version", "--help"}, 0, kUsage},
-        PrecedenceCase{"HelpBeforeList", {"--list", "-h"}, 0, kUsage},
-        PrecedenceCase{"HelpBeforeAMissingPath", {"--help", "in"}, 0, kUsage},
+        PrecedenceCase{"HelpBeforeVersion", {"--version", "--help"}, 0, kUsageLine},
+        PrecedenceCase{"HelpBeforeList", {"--list", "-h"}, 0, kUsageLine},
+        PrecedenceCase{"HelpBeforeAMissingPath", {"--help", "in"}, 0, kUsageLine},
         PrecedenceCase{"VersionBeforeList", {"--list", "--version"}, 0, kVersionLine},
         PrecedenceCase{"VersionBeforeAMissingPath", {"in", "--version"}, 0, kVersionLine},
         PrecedenceCase{
             "ListBeforeRunModifiers", {"--strict", "--list", "--warn-unknown"}, 0, kFirstListLine},
         PrecedenceCase{"RepeatedListStillLists", {"--list", "--list"}, 0, kFirstListLine},
-        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsage},
-        PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, kUsage}),
+        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsageLine},
+        PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, kUsageLine}),
     [](const auto& info) { return info.param.label; });
 
 class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
@@ -124,7 +124,7 @@ TEST_P(BadCommandLine, PrintsTheUsageLineOnlyAndExits2) {
       }(),
       "/dev/null", dir.path());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.out, kUsageLine);
   EXPECT_EQ(result.err, "");
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
