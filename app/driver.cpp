@@ -3,17 +3,38 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <stdexcept>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/diagnostics.h"
 #include "app/files.h"
 #include "app/help.h"
+#include "app/options.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
 
 namespace wqnprep {
 namespace {
+
+constexpr OptionRow kHelp = optionRow("help");
+constexpr OptionRow kVersion = optionRow("version");
+constexpr OptionRow kList = optionRow("list");
+constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
+constexpr OptionRow kStrict = optionRow("strict");
+
+// What a command line asks for.
+enum class Action { kShowHelp, kShowVersion, kListSymbols, kShowUsage, kPreprocess };
+
+// The one place that decides which option wins: a mistake first, then --help, --version and
+// --list (which takes no paths), and only then a run, which needs exactly two paths.
+Action requestedAction(const CommandLine& line) {
+  if (line.mistake) return Action::kShowUsage;
+  if (line.has(kHelp)) return Action::kShowHelp;
+  if (line.has(kVersion)) return Action::kShowVersion;
+  if (line.has(kList)) return line.paths.empty() ? Action::kListSymbols : Action::kShowUsage;
+  return line.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
+}
 
 // One line on standard error. Nothing is left to tell if that fails; the exit status still does.
 void printToStandardError(const std::string& line) {
@@ -55,27 +76,27 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath,
 int runMain(int argc, char* argv[]) {
   const std::string programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep";
   try {
-    const CommandLine line = parseCommandLine(argc, argv);
-    if (line.valid && line.help) {
-      printHelp(programPath);
-      return kSuccess;
+    const CommandLine line = parseCommandLine(kOptions, argc, argv);
+    switch (requestedAction(line)) {
+      case Action::kShowHelp:
+        printHelp(programPath);
+        return kSuccess;
+      case Action::kShowVersion:
+        printVersion();
+        return kSuccess;
+      case Action::kListSymbols:
+        printSymbolList();
+        return kSuccess;
+      case Action::kShowUsage:
+        printUsage(programPath);
+        return kUsageError;
+      case Action::kPreprocess:
+        return preprocessFile(line.paths[0], line.paths[1],
+                              line.has(kStrict)        ? OnUnknown::fail
+                              : line.has(kWarnUnknown) ? OnUnknown::warn
+                                                       : OnUnknown::pass);
     }
-    if (line.valid && line.version) {
-      printVersion();
-      return kSuccess;
-    }
-    if (line.valid && line.list && line.paths.empty()) {
-      printSymbolList();
-      return kSuccess;
-    }
-    if (!line.valid || line.list || line.paths.size() != 2) {
-      printUsage(programPath);
-      return kUsage;
-    }
-    return preprocessFile(line.paths[0], line.paths[1],
-                          line.strict        ? OnUnknown::fail
-                          : line.warnUnknown ? OnUnknown::warn
-                                             : OnUnknown::pass);
+    throw std::logic_error("unhandled command-line action");
   } catch (const std::bad_alloc&) {
     printToStandardError("Error: out of memory");
     return kFailure;

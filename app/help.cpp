@@ -2,7 +2,10 @@
 
 #include <iostream>
 #include <stdexcept>
+#include <string>
+#include <string_view>
 
+#include "app/options.h"
 #include "app/usage.h"
 #include "symbols/tables.h"
 
@@ -15,6 +18,39 @@ namespace {
 
 void flushStandardOutput() {
   if (!std::cout.flush()) throw std::runtime_error("cannot write to standard output");
+}
+
+// Where the help of every option begins.
+constexpr std::string::size_type kHelpColumn = 20;
+
+// "  -h, --help", "      --version", "  -d, --output-dir=DIR".
+std::string optionLabel(const OptionSpec& option) {
+  std::string label = "  ";
+  label +=
+      option.shortName == '\0' ? std::string("    ") : std::string{'-', option.shortName, ',', ' '};
+  label += "--";
+  label += option.name;
+  if (!option.argument.empty()) {
+    label += '=';
+    label += option.argument;
+  }
+  return label;
+}
+
+// The label, then the help at kHelpColumn: beside the label when two blanks fit between them,
+// otherwise on the next line; continuation lines of the help start there too.
+void printOption(const std::string& label, std::string_view help) {
+  std::cout << label;
+  if (label.size() + 2 <= kHelpColumn) {
+    std::cout << std::string(kHelpColumn - label.size(), ' ');
+  } else {
+    std::cout << '\n' << std::string(kHelpColumn, ' ');
+  }
+  for (const char c : help) {
+    std::cout << c;
+    if (c == '\n') std::cout << std::string(kHelpColumn, ' ');
+  }
+  std::cout << '\n';
 }
 
 }  // namespace
@@ -32,16 +68,10 @@ usage: wqnprep [OPTIONS] INPUT OUTPUT
 INPUT or OUTPUT may be '-' for standard input or standard output.
 
 options:
-  -h, --help        show this help and exit
-      --version     show the version and exit
-      --list        print every symbol and its value, separated by a tab, and exit
-      --warn-unknown
-                    warn on standard error about unknown enumerators of known types:
-                    FILE:LINE:COLUMN: warning: unknown enumerator 'NAME' of 'TYPE'
-      --strict      report unknown enumerators as errors, all of them, and exit with
-                    status 1 without writing OUTPUT (an existing OUTPUT is left as it was)
-  --                end of options: a path after it may begin with '-'
-
+)";
+  for (const OptionSpec& option : kOptions) printOption(optionLabel(option), option.help);
+  printOption("  --", "end of options: a path after it may begin with '-'");
+  std::cout << R"(
 exit status:
   0  OUTPUT was written
   1  an error, reported on standard error ("Error: ..."), or --strict found unknown enumerators

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ std::string wqnprepCommand() {
   return command;
 }
 
-const std::string kUsage = "use wqnprep <input filename> <output filename>\n";
+const std::string kUsageLine = "use wqnprep <input filename> <output filename>\n";
 const std::string kGuid = "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6";
 
 // --- Informational options -------------------------------------------------------------------
@@ -33,7 +34,7 @@ class HelpOption : public ::testing::TestWithParam<std::vector<std::string>> {};
 TEST_P(HelpOption, PrintsUsageOptionsAndStatuses) {
   const ProgramResult result = runWqnprep(GetParam());
   EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.out, StartsWith(kUsage));
+  EXPECT_THAT(result.out, StartsWith(kUsageLine));
   for (const char* option :
        {"--help", "--version", "--list", "--warn-unknown", "--strict", "--", "exit status"}) {
     EXPECT_THAT(result.out, HasSubstr(option));
@@ -68,6 +69,48 @@ TEST(InformationalOptions, FailWhenStandardOutputIsClosed) {
   }
 }
 
+// Which of several options wins, whatever order they come in.
+struct PrecedenceCase {
+  const char* label;
+  std::vector<std::string> args;
+  int status;
+  std::string firstLine;
+};
+
+void PrintTo(const PrecedenceCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class Precedence : public ::testing::TestWithParam<PrecedenceCase> {};
+
+TEST_P(Precedence, DecidesWhatIsPrinted) {
+  const ProgramResult result = runWqnprep(GetParam().args);
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), GetParam().firstLine);
+}
+
+const std::string kVersionLine = std::string("wqnprep ") + WQNPREP_VERSION + "\n";
+// --list begins with the first qualified token of the registry.
+const std::string kFirstListLine = [] {
+  const std::string symbols = readFile(WQNPREP_TEST_DATA_DIR "/typed_symbols.tsv");
+  return symbols.substr(0, symbols.find('\n') + 1);
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Precedence,
+    ::testing::Values(
+        PrecedenceCase{"HelpBeforeVersion", {"--version", "--help"}, 0, kUsageLine},
+        PrecedenceCase{"HelpBeforeList", {"--list", "-h"}, 0, kUsageLine},
+        PrecedenceCase{"HelpBeforeAMissingPath", {"--help", "in"}, 0, kUsageLine},
+        PrecedenceCase{"VersionBeforeList", {"--list", "--version"}, 0, kVersionLine},
+        PrecedenceCase{"VersionBeforeAMissingPath", {"in", "--version"}, 0, kVersionLine},
+        PrecedenceCase{
+            "ListBeforeRunModifiers", {"--strict", "--list", "--warn-unknown"}, 0, kFirstListLine},
+        PrecedenceCase{"RepeatedListStillLists", {"--list", "--list"}, 0, kFirstListLine},
+        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsageLine},
+        PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, kUsageLine}),
+    [](const auto& info) { return info.param.label; });
+
 class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 TEST_P(BadCommandLine, PrintsTheUsageLineOnlyAndExits2) {
@@ -81,7 +124,7 @@ TEST_P(BadCommandLine, PrintsTheUsageLineOnlyAndExits2) {
       }(),
       "/dev/null", dir.path());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.out, kUsageLine);
   EXPECT_EQ(result.err, "");
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
