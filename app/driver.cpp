@@ -24,12 +24,20 @@ constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
 constexpr OptionRow kStrict = optionRow("strict");
 
 // What a command line asks for.
-enum class Action { kShowHelp, kShowVersion, kListSymbols, kShowUsage, kPreprocess };
+enum class Action {
+  kRejectMistake,
+  kShowHelp,
+  kShowVersion,
+  kListSymbols,
+  kShowUsage,
+  kPreprocess
+};
 
-// The one place that decides which option wins: a mistake first, then --help, --version and
-// --list (which takes no paths), and only then a run, which needs exactly two paths.
+// The one place that decides which option wins: a mistake in the options first, then --help,
+// --version and --list (which takes no paths), and only then a run, which needs exactly two
+// paths.
 Action requestedAction(const CommandLine& line) {
-  if (line.mistake) return Action::kShowUsage;
+  if (line.mistake) return Action::kRejectMistake;
   if (line.has(kHelp)) return Action::kShowHelp;
   if (line.has(kVersion)) return Action::kShowVersion;
   if (line.has(kList)) return line.paths.empty() ? Action::kListSymbols : Action::kShowUsage;
@@ -78,6 +86,9 @@ int runMain(int argc, char* argv[]) {
   try {
     const CommandLine line = parseCommandLine(kOptions, argc, argv);
     switch (requestedAction(line)) {
+      case Action::kRejectMistake:
+        printToStandardError(describeMistake(programPath, *line.mistake));
+        return kUsageError;
       case Action::kShowHelp:
         printHelp(programPath);
         return kSuccess;

@@ -1,5 +1,6 @@
 // The option parser, driven by a table of its own: a flag, and two options that take a value.
 #include "app/command_line.h"
+#include "app/usage.h"
 
 #include <gtest/gtest.h>
 
@@ -156,6 +157,46 @@ INSTANTIATE_TEST_SUITE_P(
                   {{""}, {}, {}},
                   {},
                   CommandLineMistake{Kind::kUnknownOption, "--bogus"}}),
+    [](const auto& info) { return info.param.label; });
+
+// --- What a wrong option is told ---------------------------------------------------------------
+
+struct MessageCase {
+  const char* label;
+  CommandLineMistake mistake;
+  const char* complaint;  // the first line; the second is always the same
+};
+
+void PrintTo(const MessageCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class MistakeMessage : public ::testing::TestWithParam<MessageCase> {};
+
+TEST_P(MistakeMessage, NamesTheOptionAsGnuToolsDo) {
+  EXPECT_EQ(describeMistake("/usr/bin/prep", GetParam().mistake),
+            std::string(GetParam().complaint) + "\nTry 'prep --help' for more information.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, MistakeMessage,
+    ::testing::Values(
+        MessageCase{"UnknownLong",
+                    {Kind::kUnknownOption, "--strcit"},
+                    "prep: unrecognized option '--strcit'"},
+        MessageCase{"UnknownShort", {Kind::kUnknownOption, "-x"}, "prep: invalid option -- 'x'"},
+        MessageCase{"UnknownShortWithMore",
+                    {Kind::kUnknownOption, "-xy"},
+                    "prep: unrecognized option '-xy'"},
+        MessageCase{"MissingLong",
+                    {Kind::kMissingArgument, "--output-dir"},
+                    "prep: option '--output-dir' requires an argument"},
+        MessageCase{"MissingShort",
+                    {Kind::kMissingArgument, "-d"},
+                    "prep: option requires an argument -- 'd'"},
+        MessageCase{"Unexpected",
+                    {Kind::kUnexpectedArgument, "--strict"},
+                    "prep: option '--strict' doesn't allow an argument"}),
     [](const auto& info) { return info.param.label; });
 
 }  // namespace

@@ -24,6 +24,6 @@ cat >"$work/expected" <<'LIST'
 LIST
 diff "$work/expected" "$work/files" || fail "package file list"
 dpkg-deb -x "$package" "$work/root"
-[ "$("$work/root/usr/bin/wqnprep" --version)" = "wqnprep $(dpkg-deb -f "$package" Version)" ] ||
+[ "$("$work/root/usr/bin/wqnprep" --version | head -n 1)" = "wqnprep $(dpkg-deb -f "$package" Version)" ] ||
   fail "packaged program version"
 echo "package $(basename "$package"): $(wc -l <"$work/files") files as expected"
