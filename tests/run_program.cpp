@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -79,11 +78,9 @@ RunningProgram::~RunningProgram() {
 
 ProgramResult RunningProgram::wait() {
   int wstatus = 0;
-  rusage usage{};
-  if (::wait4(pid_, &wstatus, 0, &usage) != pid_) throw std::runtime_error("wait4 failed");
+  if (::waitpid(pid_, &wstatus, 0) != pid_) throw std::runtime_error("waitpid failed");
   pid_ = -1;
   ProgramResult result;
-  result.peakMemoryKiB = usage.ru_maxrss;
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   result.out = readFile(capture_.file("stdout"));
   result.err = readFile(capture_.file("stderr"));

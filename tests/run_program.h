@@ -29,7 +29,6 @@ struct ProgramResult {
   int status = -1;  // exit status, or -1 when the process did not exit normally
   std::string out;
   std::string err;
-  long peakMemoryKiB = 0;  // the process's peak resident memory
 };
 
 // A program started in the background, with standard output and error captured.

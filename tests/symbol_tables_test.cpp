@@ -86,7 +86,7 @@ TEST(Registry, RowsAreExactlyTheKnownSymbolsInOrder) {
   EXPECT_EQ(actual, expected);
 }
 
-TEST(SubstituteLine, TurnsEveryTypedTokenIntoItsValue) {
+TEST(TypedSymbols, EveryTokenBecomesItsValue) {
   for (const auto& [token, value] : expectedTypedSymbols()) {
     std::string alone = token;
     substituteLine(alone);
