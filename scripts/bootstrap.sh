@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-packages.sh cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev groff-base \
-  postgresql-15 sqlite3
+  dpkg-dev postgresql-15 sqlite3
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build
