@@ -23,6 +23,8 @@ CommandLine parseCommandLine(int argc, const char* const argv[]) {
       line.warnUnknown = true;
     } else if (arg == "--strict") {
       line.strict = true;
+    } else if (arg.starts_with("--ignore=")) {
+      line.ignored.emplace_back(arg.substr(std::string_view("--ignore=").size()));
     } else {
       line.valid = false;
     }

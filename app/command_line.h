@@ -13,7 +13,8 @@ struct CommandLine {
   bool list = false;
   bool warnUnknown = false;
   bool strict = false;
-  std::vector<std::string> paths;  // everything that is not an option, in order
+  std::vector<std::string> ignored;  // the KIND of each --ignore=KIND, unchecked
+  std::vector<std::string> paths;    // everything that is not an option, in order
 };
 
 // Options may come before, between or after the paths; "--" ends them, so that a path after it

@@ -1,38 +1,28 @@
 #include "app/diagnostics.h"
 
-#include <algorithm>
-
-#include "symbols/tables.h"
-#include "text/edit_distance.h"
+#include <cstdio>
 
 namespace wqnprep {
 
-std::string closestRowName(std::size_t type, std::string_view name) {
-  const SymbolTable& table = *registry()[type];
-  // Close enough: a slip of a letter or two, more in a long name.
-  const std::size_t tolerance = std::max<std::size_t>(2, name.size() / 6);
-  std::string best;
-  std::size_t bestDistance = tolerance + 1;
-  for (const SymbolEntry& row : table.rows) {
-    const std::size_t distance = editDistanceIgnoringCase(name, row.name);
-    if (distance < bestDistance) best = row.name, bestDistance = distance;
-  }
-  return best;
+std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
+  return file + ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
+         severity + ": " + finding.message + " [" + std::string(findingKindName(finding.kind)) +
+         "]";
 }
 
-std::string formatUnknown(const std::string& file, const char* severity,
-                          const UnknownEnumerator& unknown) {
-  std::string name(unknown.name);
-  if (unknown.nameCut) name += "...";
-  std::string message = file + ":" + std::to_string(unknown.line) + ":" +
-                        std::to_string(unknown.column) + ": " + severity +
-                        ": unknown enumerator '" + name + "' of '" +
-                        registry()[unknown.type]->typeName + "'";
-  if (!unknown.nameCut) {
-    const std::string suggestion = closestRowName(unknown.type, unknown.name);
-    if (!suggestion.empty()) message += "; did you mean '" + suggestion + "'?";
-  }
-  return message;
+void FindingPrinter::print(const Finding& finding) {
+  ++count_;
+  gathered_ += formatFinding(file_, severity_, finding);
+  gathered_ += '\n';
+  if (gathered_.size() >= std::size_t{32} * 1024) flush();
+}
+
+// Nothing is left to tell if the write fails; the exit status still does.
+void FindingPrinter::flush() {
+  if (gathered_.empty()) return;
+  (void)std::fwrite(gathered_.data(), 1, gathered_.size(), stderr);
+  (void)std::fflush(stderr);
+  gathered_.clear();
 }
 
 }  // namespace wqnprep

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "app/command_line.h"
@@ -11,6 +12,7 @@
 #include "app/help.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep {
 namespace {
@@ -21,24 +23,40 @@ void printToStandardError(const std::string& line) {
   (void)std::fflush(stderr);
 }
 
+// Leaves out of `kinds` every kind named by --ignore; false, after saying which name is no
+// kind, when one is not.
+bool ignoreKinds(const CommandLine& line, FindingKinds& kinds) {
+  for (const std::string& name : line.ignored) {
+    const std::optional<FindingKind> kind = findingKindNamed(name);
+    if (!kind) {
+      std::string known;
+      for (std::size_t k = 0; k < kFindingKindCount; ++k) {
+        known += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
+      }
+      printToStandardError("wqnprep: --ignore=" + name + ": no such kind; the kinds are " + known);
+      return false;
+    }
+    kinds[static_cast<std::size_t>(*kind)] = false;
+  }
+  return true;
+}
+
 // Preprocesses one file; returns the exit status.
-int preprocessFile(const CommandLine& line) {
+int preprocessFile(const CommandLine& line, const FindingKinds& kinds) {
   InputFile input(line.paths[0]);
   OutputFile output(line.paths[1], input, line.strict);
-  std::size_t unknown = 0;
-  UnknownEnumeratorHandler report;
+  std::size_t found = 0;
   if (line.strict || line.warnUnknown) {
-    const char* severity = line.strict ? "error" : "warning";
-    report = [&unknown, &input, severity](const UnknownEnumerator& found) {
-      ++unknown;
-      printToStandardError(formatUnknown(input.name(), severity, found));
-    };
+    FindingPrinter printer(input.name(), line.strict ? "error" : "warning");
+    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+    preprocess(input, output, &findings);
+    found = printer.count();
+  } else {
+    preprocess(input, output);
   }
-  preprocess(input, output, report);
-  if (line.strict && unknown > 0) {
-    printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
-                         (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
-                         output.name() + "' was not written");
+  if (line.strict && found > 0) {
+    printToStandardError("Error: " + std::to_string(found) + " finding" + (found == 1 ? "" : "s") +
+                         " in '" + input.name() + "'; '" + output.name() + "' was not written");
     return kFailure;
   }
   output.commit();
@@ -67,7 +85,9 @@ int runMain(int argc, char* argv[]) {
       printUsage(programPath);
       return kUsage;
     }
-    return preprocessFile(line);
+    FindingKinds kinds = kAllFindingKinds;
+    if (!ignoreKinds(line, kinds)) return kUsage;
+    return preprocessFile(line, kinds);
   } catch (const std::bad_alloc&) {
     printToStandardError("Error: out of memory");
     return kFailure;

@@ -2,16 +2,15 @@
 #pragma once
 
 #include "app/files.h"
-#include "symbols/stream_substituter.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep {
 
 // Writes one line, ended by a line feed, for every input line; a final line without a line feed
 // still gets one. Reads and writes in large blocks with constant memory, whatever the length of
 // a line, and writes everything that the input read so far determines before reading more.
-// `onUnknown`, if set, hears of every unknown enumerator.
-void preprocess(InputFile& input, OutputFile& output,
-                const UnknownEnumeratorHandler& onUnknown = nullptr);
+// `findings`, if given, sees every byte read.
+void preprocess(InputFile& input, OutputFile& output, FindingScanner* findings = nullptr);
 
 // The same output, made the slow, obvious way: one line at a time through substituteLine, holding
 // the whole line and writing it before reading the next. Kept as the reference that defines the
