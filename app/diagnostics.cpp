@@ -4,15 +4,35 @@
 
 namespace wqnprep {
 
+namespace {
+
+void appendFinding(std::string& text, const std::string& file, const char* severity,
+                   const Finding& finding) {
+  text += file;
+  text += ':';
+  text += std::to_string(finding.line);
+  text += ':';
+  text += std::to_string(finding.column);
+  text += ": ";
+  text += severity;
+  text += ": ";
+  text += finding.message;
+  text += " [";
+  text += findingKindName(finding.kind);
+  text += ']';
+}
+
+}  // namespace
+
 std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
-  return file + ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column) + ": " +
-         severity + ": " + finding.message + " [" + std::string(findingKindName(finding.kind)) +
-         "]";
+  std::string text;
+  appendFinding(text, file, severity, finding);
+  return text;
 }
 
 void FindingPrinter::print(const Finding& finding) {
   ++count_;
-  gathered_ += formatFinding(file_, severity_, finding);
+  appendFinding(gathered_, file_, severity_, finding);
   gathered_ += '\n';
   if (gathered_.size() >= std::size_t{32} * 1024) flush();
 }

@@ -1,6 +1,7 @@
 #include "findings/suggestions.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "text/edit_distance.h"
 
@@ -9,9 +10,8 @@ namespace {
 
 constexpr std::size_t kAmbiguous = SIZE_MAX;
 
-// Enough for every distinct misspelling of a real script; a generated one with millions only
-// starts over now and then.
-constexpr std::size_t kRememberedLimit = 1U << 14;
+// Places for remembered answers: more than the distinct misspellings of a real script.
+constexpr std::size_t kRememberedPlaces = std::size_t{1} << 12;
 
 std::string sharedBeginning(const std::vector<SymbolEntry>& rows) {
   if (rows.empty()) return "";
@@ -33,7 +33,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
 Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& untyped) {
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const SymbolTable& table = *tables[t];
-    Type type{table.typeName, sharedBeginning(table.rows), "", {}};
+    Type type{table.typeName, sharedBeginning(table.rows), "", {}, {}};
     const std::size_t underscore = type.shared.rfind('_');
     if (underscore != std::string::npos) type.prefix = type.shared.substr(0, underscore + 1);
     for (const SymbolEntry& row : table.rows) {
@@ -44,8 +44,10 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& unt
     std::stable_sort(
         type.byLength.begin(), type.byLength.end(),
         [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    for (const std::string& row : type.byLength) type.letters.push_back(lettersOf(row));
     types_.push_back(std::move(type));
   }
+  remembered_.resize(kRememberedPlaces);
   for (const SymbolEntry& entry : untyped) {
     untyped_.push_back(entry.name);
     shortestUntyped_ = std::min(shortestUntyped_, entry.name.size());
@@ -53,48 +55,80 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& unt
   }
 }
 
-std::string Suggester::closestRow(const Type& type, std::string_view name) const {
+Suggester::Letters Suggester::lettersOf(std::string_view name) {
+  Letters letters{};
+  for (char byte : name) {
+    std::uint8_t& count = letters[static_cast<unsigned char>(byte) & 31U];  // 'A' and 'a' alike
+    if (count < UINT8_MAX) ++count;
+  }
+  return letters;
+}
+
+std::size_t Suggester::fewestEdits(const Letters& a, const Letters& b) {
+  std::uint32_t difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    difference += static_cast<std::uint8_t>(a[i] > b[i] ? a[i] - b[i] : b[i] - a[i]);
+  }
+  return (difference + 1) / 2;
+}
+
+std::pair<std::size_t, std::size_t> Suggester::lengthRange(const Type& type, std::size_t shortest,
+                                                           std::size_t longest) {
+  const auto bySize = [](const std::string& row, std::size_t size) { return row.size() < size; };
+  const auto first = std::lower_bound(type.byLength.begin(), type.byLength.end(), shortest, bySize);
+  const auto last = std::lower_bound(first, type.byLength.end(), longest + 1, bySize);
+  return {static_cast<std::size_t>(first - type.byLength.begin()),
+          static_cast<std::size_t>(last - type.byLength.begin())};
+}
+
+const std::string* Suggester::closestRow(const Type& type, std::string_view name) const {
   const std::string* sameLetters = nullptr;
-  for (const std::string& row : type.byLength) {
-    if (row.size() == name.size() && equalIgnoringCase(row, name)) {
-      if (sameLetters != nullptr) return "";
-      sameLetters = &row;
+  const auto [sameFirst, sameLast] = lengthRange(type, name.size(), name.size());
+  for (std::size_t r = sameFirst; r < sameLast; ++r) {
+    if (equalIgnoringCase(type.byLength[r], name)) {
+      if (sameLetters != nullptr) return nullptr;
+      sameLetters = &type.byLength[r];
     }
   }
-  if (sameLetters != nullptr) return *sameLetters;
+  if (sameLetters != nullptr) return sameLetters;
 
   if (!type.prefix.empty() && !startsWithIgnoringCase(name, type.prefix)) {
     const std::string completed = type.prefix + std::string(name);
-    for (const std::string& row : type.byLength) {
-      if (equalIgnoringCase(row, completed)) return row;
+    const auto [first, last] = lengthRange(type, completed.size(), completed.size());
+    for (std::size_t r = first; r < last; ++r) {
+      if (equalIgnoringCase(type.byLength[r], completed)) return &type.byLength[r];
     }
   }
 
   // Only rows within kMaxEdits of the name's length can be within kMaxEdits edits.
-  const auto first = std::lower_bound(
-      type.byLength.begin(), type.byLength.end(), name.size() - std::min(name.size(), kMaxEdits),
-      [](const std::string& row, std::size_t size) { return row.size() < size; });
+  const Letters letters = lettersOf(name);
+  const auto [first, last] =
+      lengthRange(type, name.size() - std::min(name.size(), kMaxEdits), name.size() + kMaxEdits);
   const std::string* best = nullptr;
   std::size_t bestDistance = kMaxEdits + 1;
   bool tied = false;
-  for (auto row = first; row != type.byLength.end() && row->size() <= name.size() + kMaxEdits;
-       ++row) {
-    const std::size_t distance = damerauDistanceWithin(name, *row, bestDistance);
+  for (std::size_t r = first; r < last; ++r) {
+    if (fewestEdits(letters, type.letters[r]) > bestDistance) continue;
+    const std::size_t distance = damerauDistanceWithin(name, type.byLength[r], bestDistance);
     if (distance < bestDistance) {
-      best = &*row, bestDistance = distance, tied = false;
+      best = &type.byLength[r], bestDistance = distance, tied = false;
     } else if (distance == bestDistance && best != nullptr) {
       tied = true;
     }
   }
-  return best != nullptr && !tied ? *best : "";
+  return tied ? nullptr : best;
 }
 
 const std::string& Suggester::rowFor(std::size_t type, std::string_view name) {
-  std::string key(1, static_cast<char>(type));
-  key += name;
-  if (const auto known = remembered_.find(key); known != remembered_.end()) return known->second;
-  if (remembered_.size() >= kRememberedLimit) remembered_.clear();
-  return remembered_.emplace(std::move(key), closestRow(types_[type], name)).first->second;
+  static const std::string kNone;
+  const std::size_t hash = std::hash<std::string_view>{}(name) ^ (type * 0x9E3779B97F4A7C15ULL);
+  Remembered& place = remembered_[hash & (kRememberedPlaces - 1)];
+  if (place.type != type || place.name != name) {
+    place.type = type;
+    place.name.assign(name);
+    place.row = closestRow(types_[type], name);
+  }
+  return place.row != nullptr ? *place.row : kNone;
 }
 
 std::optional<std::size_t> Suggester::typeFor(std::string_view word) const {

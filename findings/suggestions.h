@@ -3,11 +3,15 @@
 // names a row only when nothing else is as close.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "symbols/symbol_table.h"
@@ -45,20 +49,37 @@ class Suggester {
   static constexpr std::size_t kMaxEdits = 2;
 
  private:
+  // How often each byte occurs, folded into 32 counts: half the difference of two such counts
+  // is never more than the edit distance of their names, so most rows are ruled out unseen.
+  using Letters = std::array<std::uint8_t, 32>;
+  static Letters lettersOf(std::string_view name);
+  static std::size_t fewestEdits(const Letters& a, const Letters& b);
+
   struct Type {
     std::string name;
     std::string shared;                 // the beginning all rows share
     std::string prefix;                 // `shared` up to its last underscore
     std::vector<std::string> byLength;  // row names, shortest first
+    std::vector<Letters> letters;       // of each row in byLength
   };
-  std::string closestRow(const Type& type, std::string_view name) const;
+  // Rows of a given length, from the sorted list.
+  static std::pair<std::size_t, std::size_t> lengthRange(const Type& type, std::size_t shortest,
+                                                         std::size_t longest);
+  const std::string* closestRow(const Type& type, std::string_view name) const;
 
   std::vector<Type> types_;
   std::unordered_map<std::string, std::size_t> rowOwner_;  // kAmbiguous when several types
   std::vector<std::string> untyped_;
   std::size_t shortestUntyped_ = SIZE_MAX;
   std::size_t longestUntyped_ = 0;
-  std::unordered_map<std::string, std::string> remembered_;  // type index byte, then the name
+  // Answers of rowFor, in a table of fixed size where a name has one place: a look-up costs a
+  // hash and a comparison, and a new answer reuses the place of an old one without allocating.
+  struct Remembered {
+    std::size_t type = SIZE_MAX;
+    std::string name;
+    const std::string* row = nullptr;
+  };
+  std::vector<Remembered> remembered_;
 };
 
 }  // namespace wqnprep
