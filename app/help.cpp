@@ -36,16 +36,19 @@ options:
       --version     show the version and exit
       --list        print every symbol and its value, separated by a tab, and exit
       --warn-unknown
-                    warn on standard error about unknown enumerators of known types:
-                    FILE:LINE:COLUMN: warning: unknown enumerator 'NAME' of 'TYPE'
-      --strict      report unknown enumerators as errors, all of them, and exit with
-                    status 1 without writing OUTPUT (an existing OUTPUT is left as it was)
+                    warn on standard error about probably mistyped symbols:
+                    FILE:LINE:COLUMN: warning: MESSAGE [KIND]
+      --strict      report them as errors, all of them, and exit with status 1
+                    without writing OUTPUT (an existing OUTPUT is left as it was)
+      --ignore=KIND do not report KIND (repeatable): unknown-enumerator, unknown-type,
+                    unknown-placeholder, glued-token
   --                end of options: a path after it may begin with '-'
 
 exit status:
   0  OUTPUT was written
-  1  an error, reported on standard error ("Error: ..."), or --strict found unknown enumerators
-  2  wrong command line: the usage line is printed
+  1  an error, reported on standard error ("Error: ..."), or --strict found something
+  2  wrong command line: the usage line is printed (or, for --ignore with an unknown
+     KIND, a message on standard error)
 )";
   flushStandardOutput();
 }
