@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "app/options.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep {
 namespace {
@@ -22,6 +24,7 @@ constexpr OptionRow kVersion = optionRow("version");
 constexpr OptionRow kList = optionRow("list");
 constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
 constexpr OptionRow kStrict = optionRow("strict");
+constexpr OptionRow kIgnore = optionRow("ignore");
 
 // What a command line asks for.
 enum class Action {
@@ -50,29 +53,47 @@ void printToStandardError(const std::string& line) {
   (void)std::fflush(stderr);
 }
 
-// What a run does with an unknown enumerator of a known type.
-enum class OnUnknown { pass, warn, fail };
+// Leaves out of `kinds` every kind named by --ignore; false, after saying which name is no
+// kind, when one is not.
+bool ignoreKinds(const std::string& programPath, const std::vector<std::string>& names,
+                 FindingKinds& kinds) {
+  for (const std::string& name : names) {
+    const std::optional<FindingKind> kind = findingKindNamed(name);
+    if (!kind) {
+      std::string known;
+      for (std::size_t k = 0; k < kFindingKindCount; ++k) {
+        known += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
+      }
+      printToStandardError(programName(programPath) + ": --ignore=" + name +
+                           ": no such kind; the kinds are " + known);
+      return false;
+    }
+    kinds[static_cast<std::size_t>(*kind)] = false;
+  }
+  return true;
+}
+
+// What a run does with its findings.
+enum class OnFinding { pass, warn, fail };
 
 // Preprocesses the file at `inputPath` into `outputPath`; returns the exit status.
-int preprocessFile(const std::string& inputPath, const std::string& outputPath,
-                   OnUnknown onUnknown) {
-  const bool strict = onUnknown == OnUnknown::fail;
+int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
+                   const FindingKinds& kinds) {
+  const bool strict = onFinding == OnFinding::fail;
   InputFile input(inputPath);
   OutputFile output(outputPath, input, strict);
-  std::size_t unknown = 0;
-  UnknownEnumeratorHandler report;
-  if (onUnknown != OnUnknown::pass) {
-    const char* severity = strict ? "error" : "warning";
-    report = [&unknown, &input, severity](const UnknownEnumerator& found) {
-      ++unknown;
-      printToStandardError(formatUnknown(input.name(), severity, found));
-    };
+  std::size_t found = 0;
+  if (onFinding != OnFinding::pass) {
+    FindingPrinter printer(input.name(), strict ? "error" : "warning");
+    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+    preprocess(input, output, &findings);
+    found = printer.count();
+  } else {
+    preprocess(input, output);
   }
-  preprocess(input, output, report);
-  if (strict && unknown > 0) {
-    printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
-                         (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
-                         output.name() + "' was not written");
+  if (strict && found > 0) {
+    printToStandardError("Error: " + std::to_string(found) + " finding" + (found == 1 ? "" : "s") +
+                         " in '" + input.name() + "'; '" + output.name() + "' was not written");
     return kFailure;
   }
   output.commit();
@@ -101,11 +122,15 @@ int runMain(int argc, char* argv[]) {
       case Action::kShowUsage:
         printUsage(programPath);
         return kUsageError;
-      case Action::kPreprocess:
+      case Action::kPreprocess: {
+        FindingKinds kinds = kAllFindingKinds;
+        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
         return preprocessFile(line.paths[0], line.paths[1],
-                              line.has(kStrict)        ? OnUnknown::fail
-                              : line.has(kWarnUnknown) ? OnUnknown::warn
-                                                       : OnUnknown::pass);
+                              line.has(kStrict)        ? OnFinding::fail
+                              : line.has(kWarnUnknown) ? OnFinding::warn
+                                                       : OnFinding::pass,
+                              kinds);
+      }
     }
     throw std::logic_error("unhandled command-line action");
   } catch (const std::bad_alloc&) {

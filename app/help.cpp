@@ -69,7 +69,7 @@ options:
   text += R"(
 exit status:
   0  OUTPUT was written
-  1  an error, reported on standard error ("Error: ..."), or --strict found unknown enumerators
+  1  an error, reported on standard error ("Error: ..."), or --strict found something
   2  wrong command line: an unknown option or a missing or unwanted argument is named on
      standard error; for not exactly two paths the usage line is printed
 )";

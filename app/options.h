@@ -16,11 +16,14 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"version", '\0', "", "show the version and exit"},
     {"list", '\0', "", "print every symbol and its value, separated by a tab, and exit"},
     {"warn-unknown", '\0', "",
-     "warn on standard error about unknown enumerators of known types:\n"
-     "FILE:LINE:COLUMN: warning: unknown enumerator 'NAME' of 'TYPE'"},
+     "warn on standard error about probably mistyped symbols:\n"
+     "FILE:LINE:COLUMN: warning: MESSAGE [KIND]"},
     {"strict", '\0', "",
-     "report unknown enumerators as errors, all of them, and exit with\n"
-     "status 1 without writing OUTPUT (an existing OUTPUT is left as it was)"},
+     "report them as errors, all of them, and exit with status 1\n"
+     "without writing OUTPUT (an existing OUTPUT is left as it was)"},
+    {"ignore", '\0', "KIND",
+     "do not report KIND (repeatable): unknown-enumerator, unknown-type,\n"
+     "unknown-placeholder, glued-token"},
 });
 
 // The row of the option called `name` (its long form); a name that is not in the table does not
