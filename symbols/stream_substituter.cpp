@@ -82,7 +82,8 @@ StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window
 
   // The name ends before an underscore or at the end of the run of name characters; try the
   // longest first, as that is almost always the one.
-  const char* limit = std::min(window.end, start + index_.maxTokenLength() + 1);
+  const char* limit =
+      start + std::min(static_cast<std::size_t>(window.end - start), index_.maxTokenLength() + 1);
   const char* nameEnd = nameRunEnd(colons + 2, limit);
   for (const char* end = nameEnd; end > colons + 2; --end) {
     if (end != nameEnd && *end != '_') continue;
@@ -152,13 +153,13 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
 
   // Candidates come in the order of their positions, and a match never overlaps another, so
   // matches come out in order too. A token starts before its candidate by at most the longest
-  // type name or probe offset.
-  const char* const lastCandidate =
-      window.decided + std::max(index_.maxTypeNameLength(), index_.maxProbe());
+  // type name or probe offset. That bound is an offset, as it may lie past the end of the text.
+  const std::size_t lastCandidate = static_cast<std::size_t>(window.decided - text) +
+                                    std::max(index_.maxTypeNameLength(), index_.maxProbe());
   const char* copied = text;
   const char* p = text;
   while (const char* candidate = candidates_.find(p, window.end)) {
-    if (candidate >= lastCandidate) break;
+    if (static_cast<std::size_t>(candidate - text) >= lastCandidate) break;
     const bool colons = candidate[0] == ':' && candidate[1] == ':';
     Unknown unknown;
     const Match match = colons ? qualifiedAround(window, candidate, onUnknown_ ? &unknown : nullptr)

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "symbols/token_index.h"
-#include "text/byte_runs.h"
+#include "text/pair_scanner.h"
 
 namespace wqnprep {
 
