@@ -104,9 +104,9 @@ void FindingScanner::visitWord(std::size_t start, std::size_t end, bool atEnd) {
       visitUnknownType(start, end);
     }
   }
-  if (length + Suggester::kMaxEdits >= suggester_.shortestUntyped() &&
-      length <= suggester_.longestUntyped() + Suggester::kMaxEdits) {
-    visitUntyped(start, end);
+  if (length + Suggester::kMaxEdits >= suggester_.shortestPlaceholder() &&
+      length <= suggester_.longestPlaceholder() + Suggester::kMaxEdits) {
+    visitPlaceholderLike(start, end);
   }
 }
 
@@ -161,18 +161,18 @@ void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
          "unknown type " + quoted(word) + "; did you mean " + quoted(meant) + "?");
 }
 
-// A word of about the length of an untyped name: the name itself glued to a longer one, or a
+// A word of about the length of a placeholder: the name itself glued to a longer one, or a
 // misspelling of it.
-void FindingScanner::visitUntyped(std::size_t start, std::size_t end) {
+void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   const std::string_view word = text(start, end);
-  if (index_.untyped().end() !=
-      std::find_if(index_.untyped().begin(), index_.untyped().end(),
-                   [&word](const TokenIndex::Untyped& entry) { return entry.name == word; })) {
+  if (index_.placeholders().end() !=
+      std::find_if(index_.placeholders().begin(), index_.placeholders().end(),
+                   [&word](const TokenIndex::Placeholder& entry) { return entry.name == word; })) {
     if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
     return;
   }
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
-  if (const std::string* meant = suggester_.untypedFor(word)) {
+  if (const std::string* meant = suggester_.placeholderFor(word)) {
     report(FindingKind::kUnknownPlaceholder, start,
            "unknown placeholder " + quoted(word) + "; did you mean " + quoted(*meant) + "?");
   }

@@ -36,7 +36,7 @@ class FindingScanner {
   void visitWord(std::size_t start, std::size_t end, bool atEnd);
   void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);
   void visitUnknownType(std::size_t start, std::size_t colons);
-  void visitUntyped(std::size_t start, std::size_t end);
+  void visitPlaceholderLike(std::size_t start, std::size_t end);
   void reportGlued(std::size_t start, std::size_t end);
 
   // The byte at `index` of the buffer, or -1 before the input or after its end.

@@ -30,7 +30,7 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
 
 }  // namespace
 
-Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& untyped) {
+Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const SymbolTable& table = *tables[t];
     Type type{table.typeName, sharedBeginning(table.rows), "", {}, {}};
@@ -48,10 +48,10 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& unt
     types_.push_back(std::move(type));
   }
   remembered_.resize(kRememberedPlaces);
-  for (const SymbolEntry& entry : untyped) {
-    untyped_.push_back(entry.name);
-    shortestUntyped_ = std::min(shortestUntyped_, entry.name.size());
-    longestUntyped_ = std::max(longestUntyped_, entry.name.size());
+  for (const SymbolEntry& entry : placeholders) {
+    placeholders_.push_back(entry.name);
+    shortestPlaceholder_ = std::min(shortestPlaceholder_, entry.name.size());
+    longestPlaceholder_ = std::max(longestPlaceholder_, entry.name.size());
   }
 }
 
@@ -159,8 +159,8 @@ std::optional<std::size_t> Suggester::typeWithRow(std::string_view name) const {
   return owner->second;
 }
 
-const std::string* Suggester::untypedFor(std::string_view word) const {
-  for (const std::string& name : untyped_) {
+const std::string* Suggester::placeholderFor(std::string_view word) const {
+  for (const std::string& name : placeholders_) {
     if (word != name && damerauDistanceWithin(word, name, kMaxEdits) <= kMaxEdits) return &name;
   }
   return nullptr;

@@ -20,7 +20,7 @@ namespace wqnprep {
 
 class Suggester {
  public:
-  Suggester(const Registry& tables, const std::vector<SymbolEntry>& untyped);
+  Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders);
 
   // The row of table `type` that `name` (not one of its rows) means, or "": the row equal to it
   // without regard to case; else the row it equals once the type's row prefix is put in front;
@@ -39,11 +39,11 @@ class Suggester {
   // The one type that has a row named exactly `name`.
   std::optional<std::size_t> typeWithRow(std::string_view name) const;
 
-  // The untyped name `word` (not one of them) means: equal to it without regard to case, or
+  // The placeholder `word` (not one of them) means: equal to it without regard to case, or
   // within two edits.
-  const std::string* untypedFor(std::string_view word) const;
-  std::size_t shortestUntyped() const { return shortestUntyped_; }
-  std::size_t longestUntyped() const { return longestUntyped_; }
+  const std::string* placeholderFor(std::string_view word) const;
+  std::size_t shortestPlaceholder() const { return shortestPlaceholder_; }
+  std::size_t longestPlaceholder() const { return longestPlaceholder_; }
 
   // Within how many edits a suggestion may be.
   static constexpr std::size_t kMaxEdits = 2;
@@ -69,9 +69,9 @@ class Suggester {
 
   std::vector<Type> types_;
   std::unordered_map<std::string, std::size_t> rowOwner_;  // kAmbiguous when several types
-  std::vector<std::string> untyped_;
-  std::size_t shortestUntyped_ = SIZE_MAX;
-  std::size_t longestUntyped_ = 0;
+  std::vector<std::string> placeholders_;
+  std::size_t shortestPlaceholder_ = SIZE_MAX;
+  std::size_t longestPlaceholder_ = 0;
   // Answers of rowFor, in a table of fixed size where a name has one place: a look-up costs a
   // hash and a comparison, and a new answer reuses the place of an old one without allocating.
   struct Remembered {

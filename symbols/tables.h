@@ -12,7 +12,7 @@ namespace wqnprep {
 // operation identifiers first and rule applicability last.
 const Registry& registry();
 
-// Untyped symbols, matched by their bare name after all typed tables: the global scope
+// Placeholders, matched by their bare name after all typed tables: the global scope
 // placeholder.
 const std::vector<SymbolEntry>& globalScopeList();
 

@@ -65,7 +65,7 @@ WQN_ENUMERATIONS(WQNPREP_CHECK_TYPE_NAME)
 
 }  // namespace
 
-TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& untyped) {
+TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& placeholders) {
   for (const SymbolTable* table : typed) {
     const std::string& type = table->typeName;
     if (type.size() < 8) throw std::logic_error("type name shorter than eight bytes: " + type);
@@ -81,18 +81,18 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& un
   }
   for (const Symbol& symbol : symbols_)
     maxTokenLength_ = std::max(maxTokenLength_, symbol.token.size());
-  for (const SymbolEntry& entry : untyped) {
-    if (entry.name.size() < 2) throw std::logic_error("untyped name shorter than two bytes");
+  for (const SymbolEntry& entry : placeholders) {
+    if (entry.name.size() < 2) throw std::logic_error("placeholder shorter than two bytes");
     maxTokenLength_ = std::max(maxTokenLength_, entry.name.size());
-    untyped_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
-    maxProbe_ = std::max(maxProbe_, untyped_.back().probe);
+    placeholders_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
+    maxProbe_ = std::max(maxProbe_, placeholders_.back().probe);
   }
 
   auto grow = [this](std::size_t token, std::size_t value) {
     if (token > 0) maxGrowth_ = std::max(maxGrowth_, (value + token - 1) / token);
   };
   for (const Symbol& symbol : symbols_) grow(symbol.token.size(), symbol.value.size());
-  for (const Untyped& entry : untyped_) grow(entry.name.size(), entry.value.size());
+  for (const Placeholder& entry : placeholders_) grow(entry.name.size(), entry.value.size());
 
   // Open addressing with linear probing, at most a quarter full.
   std::size_t size = 16;
