@@ -11,6 +11,7 @@
 #include "app/help.h"
 #include "app/preprocess.h"
 #include "app/usage.h"
+#include "text/quoted_name.h"
 
 namespace wqnprep {
 namespace {
@@ -24,12 +25,14 @@ void printToStandardError(const std::string& line) {
 // What a run does with an unknown enumerator of a known type.
 enum class OnUnknown { pass, warn, fail };
 
-// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status.
+// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status. Under
+// OnUnknown::fail the output is held back in a spool file and written only once the whole input
+// has been read and found clean, so a failed run sends nothing at all to the output.
 int preprocessFile(const std::string& inputPath, const std::string& outputPath,
                    OnUnknown onUnknown) {
   const bool strict = onUnknown == OnUnknown::fail;
   InputFile input(inputPath);
-  OutputFile output(outputPath, input, strict);
+  OutputFile output(outputPath, input);
   std::size_t unknown = 0;
   UnknownEnumeratorHandler report;
   if (onUnknown != OnUnknown::pass) {
@@ -39,13 +42,20 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath,
       printToStandardError(formatUnknown(input.name(), severity, found));
     };
   }
-  preprocess(input, output, report);
-  if (strict && unknown > 0) {
+  if (!strict) {
+    preprocess(input, output, report);
+    output.commit();
+    return kSuccess;
+  }
+  SpoolFile spool;
+  preprocess(input, spool, report);
+  if (unknown > 0) {
     printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
-                         (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
-                         output.name() + "' was not written");
+                         (unknown == 1 ? "" : "s") + " in " + quotedName(input.name()) + "; " +
+                         quotedName(output.name()) + " was not written");
     return kFailure;
   }
+  output.copyFrom(spool.rewound());
   output.commit();
   return kSuccess;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_text.h"
 #include "run_program.h"
 
 namespace wqnprep::testing {
@@ -14,17 +15,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-
-// The program's path, quoted for the shell.
-std::string wqnprepCommand() {
-  std::string command = "'";
-  command += WQNPREP_BINARY;
-  command += "'";
-  return command;
-}
-
-const std::string kUsage = "use wqnprep <input filename> <output filename>\n";
-const std::string kGuid = "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6";
 
 // --- Informational options -------------------------------------------------------------------
 
