@@ -39,7 +39,8 @@ options:
                     warn on standard error about unknown enumerators of known types:
                     FILE:LINE:COLUMN: warning: unknown enumerator 'NAME' of 'TYPE'
       --strict      report unknown enumerators as errors, all of them, and exit with
-                    status 1 without writing OUTPUT (an existing OUTPUT is left as it was)
+                    status 1 without writing OUTPUT; OUTPUT (a file, '-', a pipe) gets
+                    nothing until the whole input is read and clean
   --                end of options: a path after it may begin with '-'
 
 exit status:
