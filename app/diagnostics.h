@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "text/quoted_name.h"
+
 #include "findings/finding.h"
 
 namespace wqnprep {
@@ -17,7 +19,7 @@ std::string formatFinding(const std::string& file, const char* severity, const F
 class FindingPrinter {
  public:
   FindingPrinter(std::string file, const char* severity)
-      : file_(std::move(file)), severity_(severity) {}
+      : file_(printableName(file)), severity_(severity) {}
   ~FindingPrinter() { flush(); }
   FindingPrinter(const FindingPrinter&) = delete;
   FindingPrinter& operator=(const FindingPrinter&) = delete;

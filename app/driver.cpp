@@ -15,6 +15,7 @@
 #include "app/preprocess.h"
 #include "app/usage.h"
 #include "findings/finding_scanner.h"
+#include "text/quoted_name.h"
 
 namespace wqnprep {
 namespace {
@@ -76,26 +77,37 @@ bool ignoreKinds(const std::string& programPath, const std::vector<std::string>&
 // What a run does with its findings.
 enum class OnFinding { pass, warn, fail };
 
-// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status.
+// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status. Under
+// OnFinding::fail the output is held back in a spool file and written only once the whole input
+// has been read and found clean, so a failed run sends nothing at all to the output.
 int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
                    const FindingKinds& kinds) {
   const bool strict = onFinding == OnFinding::fail;
   InputFile input(inputPath);
-  OutputFile output(outputPath, input, strict);
-  std::size_t found = 0;
-  if (onFinding != OnFinding::pass) {
-    FindingPrinter printer(input.name(), strict ? "error" : "warning");
-    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
-    preprocess(input, output, &findings);
-    found = printer.count();
-  } else {
+  OutputFile output(outputPath, input);
+  if (onFinding == OnFinding::pass) {
     preprocess(input, output);
+    output.commit();
+    return kSuccess;
   }
-  if (strict && found > 0) {
+  FindingPrinter printer(input.name(), strict ? "error" : "warning");
+  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  if (!strict) {
+    preprocess(input, output, &findings);
+    output.commit();
+    return kSuccess;
+  }
+  SpoolFile spool;
+  preprocess(input, spool, &findings);
+  printer.flush();  // every finding before the summary
+  const std::size_t found = printer.count();
+  if (found > 0) {
     printToStandardError("Error: " + std::to_string(found) + " finding" + (found == 1 ? "" : "s") +
-                         " in '" + input.name() + "'; '" + output.name() + "' was not written");
+                         " in " + quotedName(input.name()) + "; " + quotedName(output.name()) +
+                         " was not written");
     return kFailure;
   }
+  output.copyFrom(spool.rewound());
   output.commit();
   return kSuccess;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "expected_text.h"
 #include "run_program.h"
 
 namespace wqnprep::testing {
@@ -17,17 +18,7 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;
 
-// The program's path, quoted for the shell.
-std::string wqnprepCommand() {
-  std::string command = "'";
-  command += WQNPREP_BINARY;
-  command += "'";
-  return command;
-}
-
-const std::string kUsageLine = "use wqnprep <input filename> <output filename>\n";
 const std::string kSynopsisFirstLine = "usage: wqnprep [OPTIONS] INPUT OUTPUT\n";
-const std::string kGuid = "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6";
 
 // Runs the program under the name `argv0`, in an empty folder that must stay empty.
 ProgramResult runTouchingNothing(const std::string& argv0, const std::vector<std::string>& args) {

@@ -4,8 +4,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <csignal>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -76,6 +76,10 @@ RunningProgram::~RunningProgram() {
   }
 }
 
+void RunningProgram::signal(int signal) const {
+  ::kill(pid_, signal);
+}
+
 ProgramResult RunningProgram::wait() {
   int wstatus = 0;
   if (::waitpid(pid_, &wstatus, 0) != pid_) throw std::runtime_error("waitpid failed");
@@ -96,10 +100,66 @@ ProgramResult runShell(const std::string& command, const std::string& workingDir
   return runProgram("/bin/sh", {"sh", "-c", command}, "/dev/null", workingDir);
 }
 
-ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath) {
-  std::vector<std::string> argv{WQNPREP_BINARY};
+const std::string& wqnprepBinary() {
+  static const std::string binary = [] {
+    const char* other = std::getenv("WQNPREP_TEST_BINARY");
+    return std::string(other != nullptr && *other != '\0' ? other : WQNPREP_BINARY);
+  }();
+  return binary;
+}
+
+std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char byte : text) {
+    if (byte == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += byte;
+    }
+  }
+  return quoted + "'";
+}
+
+std::string wqnprepCommand() {
+  return shellQuote(wqnprepBinary());
+}
+
+ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath,
+                         const std::string& workingDir) {
+  std::vector<std::string> argv{wqnprepBinary()};
   argv.insert(argv.end(), args.begin(), args.end());
-  return runProgram(WQNPREP_BINARY, argv, stdinPath);
+  return runProgram(wqnprepBinary(), argv, stdinPath, workingDir);
+}
+
+namespace {
+constexpr uid_t kUnprivileged = 65534;
+}  // namespace
+
+std::vector<std::string> asUnprivileged(std::vector<std::string> argv) {
+  if (::geteuid() != 0) return argv;
+  const std::string id = std::to_string(kUnprivileged);
+  std::vector<std::string> dropped{"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id,
+                                   "--clear-groups", "--"};
+  dropped.insert(dropped.end(), argv.begin(), argv.end());
+  return dropped;
+}
+
+void handToUnprivileged(const std::string& path) {
+  if (::geteuid() != 0) return;
+  if (::lchown(path.c_str(), kUnprivileged, kUnprivileged) != 0)
+    throw std::runtime_error("cannot hand over " + path);
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(path))) {
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+      handToUnprivileged(entry.path().string());
+  }
+}
+
+ProgramResult runWqnprepUnprivileged(const std::vector<std::string>& args,
+                                     const std::string& workingDir) {
+  std::vector<std::string> argv{wqnprepBinary()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv = asUnprivileged(argv);
+  return runProgram(argv.front(), argv, "/dev/null", workingDir);
 }
 
 }  // namespace wqnprep::testing
