@@ -18,7 +18,7 @@ std::string formatFinding(const std::string& file, const char* severity, const F
 // latest when the printer goes, also when an error ends the run.
 class FindingPrinter {
  public:
-  FindingPrinter(std::string file, const char* severity)
+  FindingPrinter(const std::string& file, const char* severity)
       : file_(printableName(file)), severity_(severity) {}
   ~FindingPrinter() { flush(); }
   FindingPrinter(const FindingPrinter&) = delete;

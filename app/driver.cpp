@@ -65,8 +65,9 @@ bool ignoreKinds(const std::string& programPath, const std::vector<std::string>&
       for (std::size_t k = 0; k < kFindingKindCount; ++k) {
         known += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
       }
-      printToStandardError(programName(programPath) + ": --ignore=" + name +
-                           ": no such kind; the kinds are " + known);
+      std::string message = programName(programPath);
+      message.append(": --ignore=").append(name).append(": no such kind; the kinds are ");
+      printToStandardError(message.append(known));
       return false;
     }
     kinds[static_cast<std::size_t>(*kind)] = false;

@@ -81,7 +81,7 @@ std::pair<std::size_t, std::size_t> Suggester::lengthRange(const Type& type, std
           static_cast<std::size_t>(last - type.byLength.begin())};
 }
 
-const std::string* Suggester::closestRow(const Type& type, std::string_view name) const {
+const std::string* Suggester::closestRow(const Type& type, std::string_view name) {
   const std::string* sameLetters = nullptr;
   const auto [sameFirst, sameLast] = lengthRange(type, name.size(), name.size());
   for (std::size_t r = sameFirst; r < sameLast; ++r) {

@@ -65,7 +65,7 @@ class Suggester {
   // Rows of a given length, from the sorted list.
   static std::pair<std::size_t, std::size_t> lengthRange(const Type& type, std::size_t shortest,
                                                          std::size_t longest);
-  const std::string* closestRow(const Type& type, std::string_view name) const;
+  static const std::string* closestRow(const Type& type, std::string_view name);
 
   std::vector<Type> types_;
   std::unordered_map<std::string, std::size_t> rowOwner_;  // kAmbiguous when several types
