@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "symbols/stream_substituter.h"
+#include "text/scan_avx2.h"
 #include "text/scan_paths.h"
 #include "text/word_chars.h"
 
@@ -44,6 +45,13 @@ std::vector<Implementation> implementations() {
       {"scalar", scan_scalar::nameRunEnd, scan_scalar::findPair, always}};
 #if defined(WQNPREP_SSE2_SCAN)
   all.push_back({"sse2", scan_sse2::nameRunEnd, scan_sse2::findPair, always});
+#endif
+#if defined(WQNPREP_HAS_AVX2_SCAN)
+  // Only the pair scan has an AVX2 form.
+  all.push_back({"avx2", scan_sse2::nameRunEnd, scan_avx2::findPair, scan_avx2::runsHere});
+#endif
+#if defined(WQNPREP_NEON_SCAN)
+  all.push_back({"neon", scan_neon::nameRunEnd, scan_neon::findPair, always});
 #endif
   return all;
 }

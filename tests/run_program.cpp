@@ -62,8 +62,19 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  char** environment = environ;
+#ifdef WQNPREP_EMULATED
+  // A cross-built program runs under the emulator through a script, which cannot see the
+  // argv[0] it was started with: hand it over in the environment.
+  std::string argv0 = "WQNPREP_ARGV0=" + (argv.empty() ? program : argv[0]);
+  std::vector<char*> withArgv0{argv0.data()};
+  for (char** variable = environ; *variable != nullptr; ++variable) withArgv0.push_back(*variable);
+  withArgv0.push_back(nullptr);
+  if (program == WQNPREP_BINARY) environment = withArgv0.data();
+#endif
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environment);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
   pid_ = pid;

@@ -11,12 +11,20 @@
 
 #if defined(WQNPREP_SSE2_SCAN)
 #include "text/scan_sse2.h"
+#elif defined(WQNPREP_NEON_SCAN)
+#include "text/scan_neon.h"
+#endif
+#if defined(WQNPREP_USE_AVX2_SCAN)
+#include "text/scan_avx2.h"
 #endif
 
 namespace wqnprep {
 
+// The implementation chosen at compile time.
 #if defined(WQNPREP_SSE2_SCAN)
 namespace scan_native = scan_sse2;
+#elif defined(WQNPREP_NEON_SCAN)
+namespace scan_native = scan_neon;
 #else
 namespace scan_native = scan_scalar;
 #endif
@@ -30,6 +38,9 @@ inline const char* nameRunEnd(const char* p, const char* limit) {
 inline const char* PairScanner::find(const char* p, const char* end) const {
   if (end - p < 2) return nullptr;
   const char* const last = end - 1;  // a pattern needs the byte after it
+#if defined(WQNPREP_USE_AVX2_SCAN)
+  if (wide_) return scan_avx2::findPair(patterns_, p, last);
+#endif
   return scan_native::findPair(patterns_, p, last);
 }
 

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "text/scan_paths.h"
+
 namespace wqnprep {
 
 PairPatterns::PairPatterns(const std::vector<BytePair>& wanted) : count(wanted.size()) {
@@ -21,6 +23,7 @@ PairPatterns::PairPatterns(const std::vector<BytePair>& wanted) : count(wanted.s
   }
 }
 
-PairScanner::PairScanner(const std::vector<BytePair>& pairs) : patterns_(pairs) {}
+PairScanner::PairScanner(const std::vector<BytePair>& pairs)
+    : patterns_(pairs), wide_(pairScanPath() == ScanPath::kAvx2) {}
 
 }  // namespace wqnprep

@@ -39,6 +39,7 @@ class PairScanner {
 
  private:
   PairPatterns patterns_;
+  [[maybe_unused]] bool wide_;  // whether find() takes the run-time chosen wider scan
 };
 
 }  // namespace wqnprep
