@@ -26,4 +26,10 @@ diff "$work/expected" "$work/files" || fail "package file list"
 dpkg-deb -x "$package" "$work/root"
 [ "$("$work/root/usr/bin/wqnprep" --version | head -n 1)" = "wqnprep $(dpkg-deb -f "$package" Version)" ] ||
   fail "packaged program version"
+# It depends on the packages of exactly the shared libraries the program loads.
+owner() { dpkg -S "$1" 2>/dev/null || dpkg -S "/usr$1" 2>/dev/null || dpkg -S "${1#/usr}"; }
+ldd "$work/root/usr/bin/wqnprep" | awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^\//) print $i }' |
+  while read -r library; do owner "$library" | head -n 1 | cut -d: -f1; done | sort -u >"$work/loads"
+dpkg-deb -f "$package" Depends | tr ',' '\n' | awk 'NF { print $1 }' | sort -u >"$work/depends"
+diff "$work/loads" "$work/depends" || fail "package dependencies"
 echo "package $(basename "$package"): $(wc -l <"$work/files") files as expected"
