@@ -65,7 +65,7 @@ pair() {
     END {
       sort_and_quartiles(c, n, cq); sort_and_quartiles(w, m, wq)
       ratio = wq[2] / cq[2]
-      printf "| %-22s | %7.3f ms (%3.0f%%) | %7.3f ms (%3.0f%%) | %+7.3f ms | %5.2f | %-6s | %s\n",
+      printf "| %-23s | %7.3f ms (%3.0f%%) | %7.3f ms (%3.0f%%) | %+7.3f ms | %5.2f | %-7s | %s\n",
              name, cq[2] * 1000, (cq[3] - cq[1]) / cq[2] * 100, wq[2] * 1000,
              (wq[3] - wq[1]) / wq[2] * 100, (wq[2] - cq[2]) * 1000, ratio, "<= " target,
              ratio <= target ? "met" : "MISSED"
@@ -76,8 +76,8 @@ pair() {
 }
 
 echo "$pairs pairs; median (spread: interquartile range / median)"
-echo "| input                  | cp                  | wqnprep             | difference | x cp  | target |"
-echo "|------------------------|---------------------|---------------------|------------|-------|--------|"
+echo "| input                   | cp                | wqnprep           | difference | x cp  | target  |"
+echo "|-------------------------|-------------------|-------------------|------------|-------|---------|"
 pair "2 KB script" 1.15 "" "$work/small.sql $work/copy.sql" "" "$work/small.sql $work/out.sql"
 pair "empty file" 1.15 "" "$work/empty.sql $work/copy.sql" "" "$work/empty.sql $work/out.sql"
 if "$wqnprep" --help | grep -q -- --output-dir; then
