@@ -1,26 +1,59 @@
 #include "app/preprocess.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
-#include <vector>
 
 #include "symbols/stream_substituter.h"
 
 namespace wqnprep {
 namespace {
 
-constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
+// Reads start small, so that a short script costs only the pages it fills, and the block
+// doubles while reads keep filling it, up to the largest block.
+constexpr std::size_t kFirstBlock = std::size_t{16} * 1024;
+constexpr std::size_t kLargestBlock = std::size_t{128} * 1024;
+
+// Bytes that are never zeroed: a page nobody writes is never touched, and never faults.
+class Buffer {
+ public:
+  char* data() const { return bytes_.get(); }
+
+  // Makes room for at least `needed` bytes, and at most `most`; the contents are lost. Grows at
+  // least twofold, so that inputs arriving in ever larger pieces reallocate only a few times.
+  void reserve(std::size_t needed, std::size_t most) {
+    if (needed <= size_) return;
+    replace(std::min(std::max(needed, 2 * size_), most), nullptr, 0);
+  }
+
+  // Takes `size` new bytes, with the `keep` bytes at `from` at their front.
+  void replace(std::size_t size, const char* from, std::size_t keep) {
+    auto bytes = std::make_unique_for_overwrite<char[]>(size);
+    if (keep > 0) std::memcpy(bytes.get(), from, keep);
+    bytes_ = std::move(bytes);
+    size_ = size;
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t size_ = 0;
+};
 
 }  // namespace
 
 void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   StreamSubstituter substituter;
   // Room for a block and the few bytes held back from the previous one.
-  std::vector<char> in(kBlockSize + substituter.heldBackLimit());
-  std::vector<char> out(substituter.outputCapacity(in.size()));
+  const std::size_t heldBack = substituter.heldBackLimit();
+  std::size_t block = kFirstBlock;
+  Buffer in;
+  in.replace(block + heldBack, nullptr, 0);
+  // Output room is sized from what was read, never from a whole block that may never come.
+  Buffer out;
   std::size_t held = 0;
   for (;;) {
-    const std::size_t got = input.read(in.data() + held, kBlockSize);
+    const std::size_t got = input.read(in.data() + held, block);
     const std::size_t size = held + got;
     if (findings != nullptr) {
       if (got == 0) {
@@ -29,16 +62,22 @@ void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
         findings->scan(in.data() + held, got);
       }
     }
+    out.reserve(substituter.outputCapacity(size), substituter.outputCapacity(block + heldBack));
     char* written = out.data();
     const std::size_t consumed = substituter.substitute(in.data(), size, got == 0, written);
     output.write(out.data(), static_cast<std::size_t>(written - out.data()));
     held = size - consumed;
     // At the end nothing may stay behind; otherwise the next block is read behind what is held,
     // and more than the room left for it would overrun the buffer.
-    if (held > (got == 0 ? 0 : substituter.heldBackLimit()))
+    if (held > (got == 0 ? 0 : heldBack))
       throw std::logic_error("the substitution engine held back more than it may");
     if (got == 0) return;
-    std::memmove(in.data(), in.data() + consumed, held);
+    if (got == block && block < kLargestBlock) {
+      block *= 2;
+      in.replace(block + heldBack, in.data() + consumed, held);
+    } else {
+      std::memmove(in.data(), in.data() + consumed, held);
+    }
   }
 }
 

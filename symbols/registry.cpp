@@ -13,7 +13,7 @@ std::string qualifiedToken(const SymbolTable& table, const SymbolEntry& row) {
 
 // A table for one line of WQN_ENUMERATIONS: the type's name and a row for each enumerator.
 #define WQNPREP_TYPED_TABLE(type, enumerators) \
-  SymbolTable{#type, {enumerators(WQNPREP_ENUMERATOR_ROW)}},
+  SymbolTable{#type, enumeratorRows<::WQN::type>({enumerators(WQNPREP_ENUMERATOR_ROW)})},
 
 const Registry& registry() {
   static const std::array tables{WQN_ENUMERATIONS(WQNPREP_TYPED_TABLE)};

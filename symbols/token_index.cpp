@@ -1,10 +1,14 @@
 #include "symbols/token_index.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 #include "symbols/build_before_main.h"
 #include "symbols/tables.h"
@@ -18,22 +22,31 @@ std::uint64_t load64(const char* bytes) {
   return word;
 }
 
-template <typename Symbols>
-std::size_t rarestPairOffset(const std::string& name, const Symbols& typed) {
-  std::size_t best = 0;
-  std::size_t bestCount = SIZE_MAX;
-  for (std::size_t offset = 0; offset + 2 <= name.size(); ++offset) {
-    const std::string pair = name.substr(offset, 2);
-    std::size_t count = 0;
-    for (const auto& symbol : typed) {
-      for (auto at = symbol.token.find(pair); at != std::string::npos;
-           at = symbol.token.find(pair, at + 1)) {
-        ++count;
+// The offset of the pair of bytes of `name` that stands least often in `tokens`, counting every
+// place, overlapping or not; the first such offset on a tie. Bit o of first[a] & second[b] says
+// that the name holds the pair "ab" at offset o, so each place in the tokens costs two lookups
+// for up to 64 offsets of the name.
+std::size_t rarestPairOffset(std::string_view name, const std::vector<std::string_view>& tokens) {
+  const std::size_t pairs = name.size() - 1;
+  std::vector<std::size_t> counts(pairs, 0);
+  auto byte = [](char c) { return static_cast<unsigned char>(c); };
+  for (std::size_t base = 0; base < pairs; base += 64) {
+    std::array<std::uint64_t, 256> first{};
+    std::array<std::uint64_t, 256> second{};
+    for (std::size_t offset = base; offset < std::min(pairs, base + 64); ++offset) {
+      first[byte(name[offset])] |= std::uint64_t{1} << (offset - base);
+      second[byte(name[offset + 1])] |= std::uint64_t{1} << (offset - base);
+    }
+    for (const std::string_view token : tokens) {
+      for (std::size_t i = 0; i + 1 < token.size(); ++i) {
+        for (std::uint64_t at = first[byte(token[i])] & second[byte(token[i + 1])]; at != 0;
+             at &= at - 1) {
+          ++counts[base + static_cast<std::size_t>(std::countr_zero(at))];
+        }
       }
     }
-    if (count < bestCount) best = offset, bestCount = count;
   }
-  return best;
+  return static_cast<std::size_t>(std::min_element(counts.begin(), counts.end()) - counts.begin());
 }
 
 // typeEndingAt tells a type by the last eight bytes of its name alone. Every type name needs
@@ -66,6 +79,14 @@ WQN_ENUMERATIONS(WQNPREP_CHECK_TYPE_NAME)
 }  // namespace
 
 TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& placeholders) {
+  std::size_t rows = 0;
+  for (const SymbolTable* table : typed) rows += table->rows.size();
+  if (rows > UINT16_MAX) throw std::logic_error("symbol tables too large for the index");
+  symbols_.reserve(rows);
+  // Only the bytes of each token are ever written or read, never the rest of its stride.
+  tokenBytes_ = std::make_unique_for_overwrite<char[]>(rows * kTokenStride);
+  std::vector<std::string_view> tokens;
+  tokens.reserve(rows);
   for (const SymbolTable* table : typed) {
     const std::string& type = table->typeName;
     if (type.size() < 8) throw std::logic_error("type name shorter than eight bytes: " + type);
@@ -76,22 +97,29 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& pl
     types_.push_back({type, lastWord});
     maxTypeNameLength_ = std::max(maxTypeNameLength_, type.size());
     for (const SymbolEntry& row : table->rows) {
-      symbols_.push_back({qualifiedToken(*table, row), row.value});
+      // The qualified token, spelled in place.
+      const std::size_t length = type.size() + 2 + row.name.size();
+      if (length > kTokenStride) throw std::logic_error("symbol tables too large for the index");
+      char* token = tokenBytes_.get() + symbols_.size() * kTokenStride;
+      std::memcpy(token, type.data(), type.size());
+      std::memcpy(token + type.size(), "::", 2);
+      std::memcpy(token + type.size() + 2, row.name.data(), row.name.size());
+      tokens.emplace_back(token, length);
+      symbols_.push_back({length, row.value});
+      maxTokenLength_ = std::max(maxTokenLength_, length);
     }
   }
-  for (const Symbol& symbol : symbols_)
-    maxTokenLength_ = std::max(maxTokenLength_, symbol.token.size());
   for (const SymbolEntry& entry : placeholders) {
     if (entry.name.size() < 2) throw std::logic_error("placeholder shorter than two bytes");
     maxTokenLength_ = std::max(maxTokenLength_, entry.name.size());
-    placeholders_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
+    placeholders_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, tokens)});
     maxProbe_ = std::max(maxProbe_, placeholders_.back().probe);
   }
 
   auto grow = [this](std::size_t token, std::size_t value) {
     if (token > 0) maxGrowth_ = std::max(maxGrowth_, (value + token - 1) / token);
   };
-  for (const Symbol& symbol : symbols_) grow(symbol.token.size(), symbol.value.size());
+  for (const Symbol& symbol : symbols_) grow(symbol.length, symbol.value.size());
   for (const Placeholder& entry : placeholders_) grow(entry.name.size(), entry.value.size());
 
   // Open addressing with linear probing, at most a quarter full.
@@ -101,18 +129,13 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& pl
   slots_.assign(size, Slot{});
   slotMask_ = size - 1;
   slotShift_ = 64 - bits;
-  if (maxTokenLength_ > kTokenStride || symbols_.size() > UINT16_MAX) {
+  if (maxTokenLength_ > kTokenStride)
     throw std::logic_error("symbol tables too large for the index");
-  }
-  tokenBytes_.assign(symbols_.size() * kTokenStride, '\0');
-  for (std::size_t i = 0; i < symbols_.size(); ++i) {
-    const std::string& token = symbols_[i].token;
-    std::copy(token.begin(), token.end(),
-              tokenBytes_.begin() + static_cast<std::ptrdiff_t>(i * kTokenStride));
-    const std::uint64_t h = hash(token.data(), token.size());
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const std::uint64_t h = hash(tokens[i].data(), tokens[i].size());
     std::uint64_t slot = h >> slotShift_;
     while (slots_[slot].length != 0) slot = (slot + 1) & slotMask_;
-    slots_[slot] = {static_cast<std::uint32_t>(h), static_cast<std::uint16_t>(token.size()),
+    slots_[slot] = {static_cast<std::uint32_t>(h), static_cast<std::uint16_t>(tokens[i].size()),
                     static_cast<std::uint16_t>(i)};
   }
 }
@@ -147,7 +170,7 @@ const std::string* TokenIndex::findQualified(const char* token, std::size_t leng
     const Slot& entry = slots_[slot];
     if (entry.length == 0) return nullptr;
     if (entry.hashTag == tag && entry.length == length &&
-        sameBytes(tokenBytes_.data() + entry.symbol * kTokenStride, token, length)) {
+        sameBytes(tokenBytes_.get() + entry.symbol * kTokenStride, token, length)) {
       return &symbols_[entry.symbol].value;
     }
   }

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ class TokenIndex {
 
  private:
   struct Symbol {
-    std::string token;
+    std::size_t length;  // of its qualified token
     std::string value;
   };
 
@@ -72,7 +73,7 @@ class TokenIndex {
   };
   static constexpr std::size_t kTokenStride = 128;
   std::vector<Slot> slots_;
-  std::vector<char> tokenBytes_;
+  std::unique_ptr<char[]> tokenBytes_;
   std::uint64_t slotMask_ = 0;
   int slotShift_ = 64;  // the hash's top bits pick the slot
   std::vector<Placeholder> placeholders_;

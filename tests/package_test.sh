@@ -43,6 +43,13 @@ zcat "$work/root/usr/share/doc/wqnprep/changelog.Debian.gz" | head -1 |
   grep -qF "wqnprep ($version) " || fail "changelog version"
 dpkg-deb -f "$package" Depends | grep -q 'libc6 (>= ' || fail "Depends was not computed"
 
+# It depends on the packages of exactly the shared libraries the program loads.
+owner() { dpkg -S "$1" 2>/dev/null || dpkg -S "/usr$1" 2>/dev/null || dpkg -S "${1#/usr}"; }
+ldd "$work/root/usr/bin/wqnprep" | awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^\//) print $i }' |
+  while read -r library; do owner "$library" | head -n 1 | cut -d: -f1; done | sort -u >"$work/loads"
+dpkg-deb -f "$package" Depends | tr ',' '\n' | awk 'NF { print $1 }' | sort -u >"$work/depends"
+diff "$work/loads" "$work/depends" || fail "package dependencies"
+
 if command -v lintian >/dev/null; then
   # -I shows the informational tags, among them the hardening ones, without failing on them.
   if ! lintian -I --fail-on error,warning "$package" >"$work/lintian" 2>&1; then

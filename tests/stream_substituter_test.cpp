@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <ostream>
 #include <random>
 #include <string>
@@ -232,6 +233,18 @@ TEST(StreamAgreesWithReference, OnALineMuchLongerThanAPiece) {
     input += i % 3 == 0 ? "WQNRuleID::applicableForVEs_" : i % 3 == 1 ? "aaaaaaaaaaaaaaaa" : "::";
   }
   EXPECT_EQ(streamOutput(input, {100, 4096, 13}), substituteText(input));
+}
+
+// Reads that fill all the room they are given make the block loop take larger blocks, with bytes
+// held back across every boundary; smaller reads first make it read on with the room it has.
+TEST(StreamAgreesWithReference, WhenReadsFillTheBuffer) {
+  std::string input;
+  for (int i = 0; i < 60000; ++i) {
+    input += i % 3 == 0 ? "WQNRuleID::applicableForVEs_" : i % 3 == 1 ? "WQNGlobalScopeGUID" : "::";
+  }
+  const std::string expected = substituteText(input);
+  EXPECT_EQ(streamOutput(input, {SIZE_MAX}), expected);
+  EXPECT_EQ(streamOutput(input, {1, 5000, 70000, SIZE_MAX}), expected);
 }
 
 // --- Unknown enumerators --------------------------------------------------------------------
