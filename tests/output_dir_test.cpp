@@ -395,6 +395,25 @@ TEST(OutputDirStrict, WritesEveryResultWhenAllAreClean) {
   EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
 }
 
+// Only writing the outputs can still fail once every input was clean; the run says which
+// outputs were written and which were not.
+TEST(OutputDirStrict, SaysWhereWritingTheOutputsStopped) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  makeSymlink("/dev/full", dir.file("out/scope.sql"));
+  writeFile(dir.file("other/last.sql"), kGrants);
+  const ProgramResult result =
+      runIn(dir.path(),
+            {"--strict", "-d", "out", "sql/grants.sql", "sql/scope.sql", "other/last.sql"}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "Error: cannot write output 'out/scope.sql': No space left on device\n"
+            "Error: stopped at 'out/scope.sql', which may be incomplete: the 1 output before it "
+            "was written, the 1 output after it was not written\n");
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+  EXPECT_FALSE(fileExists(dir.file("out/last.sql")));
+}
+
 // Many inputs do not need a descriptor each: 300 inputs with 16 descriptors in all.
 TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
   ScratchDir dir;
