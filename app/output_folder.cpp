@@ -84,8 +84,8 @@ class FolderRun {
     for (const std::string& input : inputs) {
       const std::string name = os::fileNameOf(input);
       if (name.empty()) {
-        throw std::runtime_error(quotedName(input) + " has no file name to write to " +
-                                 quotedName(folder_) + " under");
+        throw std::runtime_error("cannot name an output in " + quotedName(folder_) + " after " +
+                                 quotedName(input) + ", which has no file name");
       }
       const auto [taken, fresh] = byName.emplace(name, jobs_.size());
       jobs_.push_back(Job{input, os::pathIn(folder_, name), std::nullopt, 0});

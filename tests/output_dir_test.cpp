@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                 {"-d", "out", "sql/grants.sql", "sql/"},
                 ".",
                 1,
-                "Error: 'sql/' has no file name to write to 'out' under\n"},
+                "Error: cannot name an output in 'out' after 'sql/', which has no file name\n"},
         Refusal{"MissingFolder",
                 nothing,
                 {"-d", "built", "sql/grants.sql"},
