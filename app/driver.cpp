@@ -1,20 +1,20 @@
 #include "app/driver.h"
 
-#include <cstdio>
 #include <exception>
-#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "app/check_files.h"
 #include "app/command_line.h"
-#include "app/diagnostics.h"
-#include "app/files.h"
 #include "app/help.h"
 #include "app/options.h"
-#include "app/preprocess.h"
+#include "app/output_folder.h"
+#include "app/preprocess_file.h"
+#include "app/standard_error.h"
 #include "app/usage.h"
-#include "findings/finding_scanner.h"
+#include "findings/finding.h"
 #include "text/quoted_name.h"
 
 namespace wqnprep {
@@ -26,6 +26,8 @@ constexpr OptionRow kList = optionRow("list");
 constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
 constexpr OptionRow kStrict = optionRow("strict");
 constexpr OptionRow kIgnore = optionRow("ignore");
+constexpr OptionRow kCheck = optionRow("check");
+constexpr OptionRow kOutputDir = optionRow("output-dir");
 
 // What a command line asks for.
 enum class Action {
@@ -34,24 +36,72 @@ enum class Action {
   kShowVersion,
   kListSymbols,
   kShowUsage,
+  kCheck,
+  kPreprocessIntoFolder,
   kPreprocess
 };
 
 // The one place that decides which option wins: a mistake in the options first, then --help,
-// --version and --list (which takes no paths), and only then a run, which needs exactly two
-// paths.
+// --version and --list (which takes no paths), then --check (any number of files, nothing
+// written), then --output-dir (any number of inputs), and only then the run of the two-path
+// form, which needs exactly two paths. What --check and --output-dir go with is up to
+// wrongCombination.
 Action requestedAction(const CommandLine& line) {
   if (line.mistake) return Action::kRejectMistake;
   if (line.has(kHelp)) return Action::kShowHelp;
   if (line.has(kVersion)) return Action::kShowVersion;
   if (line.has(kList)) return line.paths.empty() ? Action::kListSymbols : Action::kShowUsage;
+  if (line.has(kCheck)) return Action::kCheck;
+  if (line.has(kOutputDir)) return Action::kPreprocessIntoFolder;
   return line.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
 }
 
-// One line on standard error. Nothing is left to tell if that fails; the exit status still does.
-void printToStandardError(const std::string& line) {
-  (void)std::fputs((line + '\n').c_str(), stderr);
-  (void)std::fflush(stderr);
+// Why the options of a --check or --output-dir run do not go together, or nothing.
+//   --check writes nothing, so an output folder makes no sense with it; it fails on every
+//   finding already, and --strict (hold the output back) and --warn-unknown (findings as
+//   warnings) would each say something else about the same findings.
+//   --output-dir names each output after its input's file name, which "-" does not have; a
+//   second, different folder would leave it open where the outputs go.
+// Both need at least one file, as they have no usage line to fall back on.
+std::optional<std::string> wrongCombination(const CommandLine& line, Action action) {
+  if (action == Action::kCheck) {
+    if (line.has(kOutputDir)) return "--check writes nothing; it does not go with --output-dir";
+    if (line.has(kStrict))
+      return "--check fails on every finding already; it does not go with --strict";
+    if (line.has(kWarnUnknown)) {
+      return "--check reports findings as errors; it does not go with --warn-unknown";
+    }
+    if (line.paths.empty()) return "--check needs at least one FILE";
+  }
+  if (action == Action::kPreprocessIntoFolder) {
+    const std::vector<std::string>& folders = line.values(kOutputDir);
+    for (const std::string& folder : folders) {
+      if (folder != folders.front()) {
+        return "two output folders given, " + quotedName(folders.front()) + " and " +
+               quotedName(folder);
+      }
+    }
+    if (line.paths.empty()) return "--output-dir needs at least one INPUT";
+    for (const std::string& path : line.paths) {
+      if (path == "-") {
+        return "--output-dir names each output after its input; '-' (standard input) has no "
+               "name";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+// The two lines for standard error, as describeMistake words those of a wrong option.
+std::string describeWrongCombination(const std::string& programPath, const std::string& reason) {
+  const std::string name = programName(programPath);
+  return name + ": " + reason + "\nTry '" + name + " --help' for more information.";
+}
+
+OnFinding onFindingOf(const CommandLine& line) {
+  return line.has(kStrict)        ? OnFinding::fail
+         : line.has(kWarnUnknown) ? OnFinding::warn
+                                  : OnFinding::pass;
 }
 
 // Leaves out of `kinds` every kind named by --ignore; false, after saying which name is no
@@ -75,51 +125,19 @@ bool ignoreKinds(const std::string& programPath, const std::vector<std::string>&
   return true;
 }
 
-// What a run does with its findings.
-enum class OnFinding { pass, warn, fail };
-
-// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status. Under
-// OnFinding::fail the output is held back in a spool file and written only once the whole input
-// has been read and found clean, so a failed run sends nothing at all to the output.
-int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
-                   const FindingKinds& kinds) {
-  const bool strict = onFinding == OnFinding::fail;
-  InputFile input(inputPath);
-  OutputFile output(outputPath, input);
-  if (onFinding == OnFinding::pass) {
-    preprocess(input, output);
-    output.commit();
-    return kSuccess;
-  }
-  FindingPrinter printer(input.name(), strict ? "error" : "warning");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
-  if (!strict) {
-    preprocess(input, output, &findings);
-    output.commit();
-    return kSuccess;
-  }
-  SpoolFile spool;
-  preprocess(input, spool, &findings);
-  printer.flush();  // every finding before the summary
-  const std::size_t found = printer.count();
-  if (found > 0) {
-    printToStandardError("Error: " + std::to_string(found) + " finding" + (found == 1 ? "" : "s") +
-                         " in " + quotedName(input.name()) + "; " + quotedName(output.name()) +
-                         " was not written");
-    return kFailure;
-  }
-  output.copyFrom(spool.rewound());
-  output.commit();
-  return kSuccess;
-}
-
 }  // namespace
 
 int runMain(int argc, char* argv[]) {
   const std::string programPath = argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep";
   try {
     const CommandLine line = parseCommandLine(kOptions, argc, argv);
-    switch (requestedAction(line)) {
+    const Action action = requestedAction(line);
+    if (const std::optional<std::string> reason = wrongCombination(line, action)) {
+      printToStandardError(describeWrongCombination(programPath, *reason));
+      return kUsageError;
+    }
+    FindingKinds kinds = kAllFindingKinds;
+    switch (action) {
       case Action::kRejectMistake:
         printToStandardError(describeMistake(programPath, *line.mistake));
         return kUsageError;
@@ -135,22 +153,20 @@ int runMain(int argc, char* argv[]) {
       case Action::kShowUsage:
         printUsage(programPath);
         return kUsageError;
-      case Action::kPreprocess: {
-        FindingKinds kinds = kAllFindingKinds;
+      case Action::kCheck:
         if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
-        return preprocessFile(line.paths[0], line.paths[1],
-                              line.has(kStrict)        ? OnFinding::fail
-                              : line.has(kWarnUnknown) ? OnFinding::warn
-                                                       : OnFinding::pass,
-                              kinds);
-      }
+        return checkFiles(line.paths, kinds);
+      case Action::kPreprocessIntoFolder:
+        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
+        return preprocessIntoFolder(line.values(kOutputDir).front(), line.paths, onFindingOf(line),
+                                    kinds);
+      case Action::kPreprocess:
+        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
+        return preprocessFile(line.paths[0], line.paths[1], onFindingOf(line), kinds);
     }
     throw std::logic_error("unhandled command-line action");
-  } catch (const std::bad_alloc&) {
-    printToStandardError("Error: out of memory");
-    return kFailure;
   } catch (const std::exception& error) {
-    printToStandardError(std::string("Error: ") + error.what());
+    reportError(error);
     return kFailure;
   }
 }

@@ -49,7 +49,11 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
 }
 
 OutputFile::OutputFile(const std::string& path, const InputFile& input)
-    : path_(path), inputName_(input.name()), input_(input.info()) {
+    : OutputFile(path, input.name(), input.info()) {}
+
+OutputFile::OutputFile(const std::string& path, const std::string& inputName,
+                       const os::FileInfo& input)
+    : path_(path), inputName_(inputName), input_(input) {
   if (path == kStandardStream) {
     name_ = "<stdout>";
     standard_ = true;
@@ -76,6 +80,11 @@ void OutputFile::refuseInput() const {
     throw std::runtime_error("output " + quotedName(name_) + " is the input file " +
                              quotedName(inputName_) + "; refusing to overwrite it");
   }
+}
+
+std::optional<os::FileInfo> OutputFile::existingRegularFile() const {
+  if (standard_ || !file_.isOpen() || !info_.regular) return std::nullopt;
+  return info_;
 }
 
 void OutputFile::prepare() {
@@ -111,10 +120,21 @@ SpoolFile::SpoolFile() : folder_(os::temporaryFolder()) {
 
 void SpoolFile::write(const char* data, std::size_t size) {
   check(file_.write(data, size), "cannot write a temporary file in", folder_);
+  size_ += size;
+}
+
+std::size_t SpoolFile::read(char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  check(file_.read(buffer, size, got), "cannot read back a temporary file in", folder_);
+  return got;
+}
+
+void SpoolFile::rewind() {
+  check(file_.rewind(), "cannot read back a temporary file in", folder_);
 }
 
 os::File& SpoolFile::rewound() {
-  check(file_.rewind(), "cannot read back a temporary file in", folder_);
+  rewind();
   return file_;
 }
 

@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/byte_stream.h"
@@ -37,6 +39,9 @@ class InputFile : public ByteSource {
 class OutputFile : public ByteSink {
  public:
   OutputFile(const std::string& path, const InputFile& input);
+  // The same for an input that was opened before and has been let go: `inputName` and `input`
+  // are its name() and info().
+  OutputFile(const std::string& path, const std::string& inputName, const os::FileInfo& input);
 
   void write(const char* data, std::size_t size) override;
   // Writes the rest of `spool` to the output.
@@ -46,6 +51,9 @@ class OutputFile : public ByteSink {
 
   // The path as given, or "<stdout>".
   const std::string& name() const { return name_; }
+  // What the system tells about the output when it is a regular file that existed before this
+  // run; nothing for a new one or any other kind of file.
+  std::optional<os::FileInfo> existingRegularFile() const;
 
  private:
   void refuseInput() const;
@@ -62,18 +70,24 @@ class OutputFile : public ByteSink {
 };
 
 // An unnamed temporary file that holds the output back until it is known to be right; it
-// vanishes with the process however that ends.
-class SpoolFile : public ByteSink {
+// vanishes with the process however that ends. What is written can be read back from its start,
+// through rewound() or, after rewind(), through read().
+class SpoolFile : public ByteSink, public ByteSource {
  public:
   SpoolFile();
 
   void write(const char* data, std::size_t size) override;
+  std::size_t read(char* buffer, std::size_t size) override;
+  // Bytes written so far.
+  std::uint64_t size() const { return size_; }
+  void rewind();
   // The file, read from its start.
   os::File& rewound();
 
  private:
   std::string folder_;
   os::File file_;
+  std::uint64_t size_ = 0;
 };
 
 }  // namespace wqnprep

@@ -24,6 +24,13 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"ignore", '\0', "KIND",
      "do not report KIND (repeatable): unknown-enumerator, unknown-type,\n"
      "unknown-placeholder, glued-token"},
+    {"check", '\0', "",
+     "wqnprep --check FILE...: report every finding in each FILE as an\n"
+     "error, write nothing, and exit with status 1 if there was any"},
+    {"output-dir", 'd', "DIR",
+     "wqnprep [OPTIONS] -d DIR INPUT...: write each INPUT to DIR under\n"
+     "its own file name; DIR must exist. With --strict, nothing is\n"
+     "written unless every INPUT is clean"},
 });
 
 // The row of the option called `name` (its long form); a name that is not in the table does not

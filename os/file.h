@@ -80,6 +80,15 @@ std::error_code openSpool(File& file);
 // $TMPDIR, or /tmp when that is not set.
 std::string temporaryFolder();
 
+// Whether `path` names an existing folder: the system's error if it is missing or cannot be
+// looked at, std::errc::not_a_directory if it is something else. Opens nothing.
+std::error_code checkFolder(const std::string& path);
+// The last component of `path`, the name a file in another folder gets: "b.sql" for "a/b.sql".
+// Empty when the path names no file of its own ("a/", ".", "..").
+std::string fileNameOf(const std::string& path);
+// The path of the file called `name` in `folder`.
+std::string pathIn(const std::string& folder, const std::string& name);
+
 // Copies `from`, from its current position to its end, to `to` at its current position.
 std::error_code copyRest(File& from, File& to);
 

@@ -134,6 +134,22 @@ std::error_code checkCreatable(const std::string& path) {
   return {};
 }
 
+std::error_code checkFolder(const std::string& path) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return lastError();
+  if (!S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::not_a_directory);
+  return {};
+}
+
+std::string fileNameOf(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  return name == "." || name == ".." ? std::string() : name;
+}
+
+std::string pathIn(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
 void writeToStandardError(const char* text, std::size_t size) noexcept {
   const ssize_t written = ::write(STDERR_FILENO, text, size);
   (void)written;

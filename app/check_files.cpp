@@ -1,0 +1,42 @@
+#include "app/check_files.h"
+
+#include <exception>
+
+#include "app/diagnostics.h"
+#include "app/discarded_output.h"
+#include "app/driver.h"
+#include "app/files.h"
+#include "app/preprocess.h"
+#include "app/standard_error.h"
+#include "findings/finding_scanner.h"
+
+namespace wqnprep {
+namespace {
+
+// Whether the file at `path` is clean; its findings and errors are on standard error.
+bool checkFile(const std::string& path, const FindingKinds& kinds) {
+  InputFile input(path);
+  FindingPrinter printer(input.name(), "error");
+  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  // The whole run, substitution included, so that --check fails exactly where --strict would.
+  DiscardedOutput nowhere;
+  preprocess(input, nowhere, &findings);
+  return printer.count() == 0;
+}
+
+}  // namespace
+
+int checkFiles(const std::vector<std::string>& paths, const FindingKinds& kinds) {
+  bool clean = true;
+  for (const std::string& path : paths) {
+    try {
+      clean = checkFile(path, kinds) && clean;
+    } catch (const std::exception& error) {
+      reportError(error);
+      clean = false;
+    }
+  }
+  return clean ? kSuccess : kFailure;
+}
+
+}  // namespace wqnprep

@@ -1,0 +1,17 @@
+// --check: findings as errors over any number of files, and nothing written anywhere but
+// standard error; the gate for CI and commit hooks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "findings/finding.h"
+
+namespace wqnprep {
+
+// Reads every file of `paths` ("-" is standard input) and reports each finding of `kinds` as
+// "FILE:LINE:COLUMN: error: MESSAGE [KIND]". A file that cannot be read is reported and the rest
+// are still checked. Returns kFailure if there was any finding or error, otherwise kSuccess.
+int checkFiles(const std::vector<std::string>& paths, const FindingKinds& kinds);
+
+}  // namespace wqnprep

@@ -1,0 +1,239 @@
+#include "app/output_folder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <system_error>
+#include <utility>
+
+#include "app/diagnostics.h"
+#include "app/discarded_output.h"
+#include "app/driver.h"
+#include "app/files.h"
+#include "app/preprocess.h"
+#include "app/standard_error.h"
+#include "findings/finding_scanner.h"
+#include "os/file.h"
+#include "text/quoted_name.h"
+
+namespace wqnprep {
+namespace {
+
+constexpr std::size_t kCopyBlock = std::size_t{128} * 1024;
+
+// One input and where it goes.
+struct Job {
+  std::string input;   // the path as given
+  std::string output;  // the input's file name in the folder
+  // What the system told about the input when it was last opened; nothing while it has not
+  // been opened, or could not be.
+  std::optional<os::FileInfo> info;
+  std::uint64_t spooled = 0;  // bytes of its result in the spool, under OnFinding::fail
+};
+
+using Identity = std::pair<std::uint64_t, std::uint64_t>;
+
+Identity identityOf(const os::FileInfo& info) {
+  return {info.volume, info.index};
+}
+
+std::string plural(std::size_t count, const char* noun) {
+  return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// "the 2 outputs before it were written", "the 1 output after it was not written".
+std::string outputsWere(std::size_t count, const char* where, const char* negation) {
+  return "the " + plural(count, "output") + " " + where + (count == 1 ? " was" : " were") +
+         negation + " written";
+}
+
+// Copies the next `size` bytes of `spool` to `output`.
+void copyPart(SpoolFile& spool, std::uint64_t size, OutputFile& output, std::vector<char>& buffer) {
+  while (size > 0) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(size, buffer.size()));
+    const std::size_t got = spool.read(buffer.data(), want);
+    if (got == 0) throw std::logic_error("the spool file ended before the result it holds");
+    output.write(buffer.data(), got);
+    size -= got;
+  }
+}
+
+class FolderRun {
+ public:
+  FolderRun(const std::string& folder, const std::vector<std::string>& inputs, OnFinding onFinding,
+            const FindingKinds& kinds)
+      : folder_(folder), onFinding_(onFinding), kinds_(kinds) {
+    const std::error_code error = os::checkFolder(folder);
+    if (error) throw std::system_error(error, "cannot use output folder " + quotedName(folder));
+    planJobs(inputs);
+  }
+
+  int run() {
+    refuseOverwritingInputs();
+    return onFinding_ == OnFinding::fail ? runAllOrNothing() : runEach();
+  }
+
+ private:
+  // One output per input, refusing two inputs that would be written to the same name.
+  void planJobs(const std::vector<std::string>& inputs) {
+    std::map<std::string, std::size_t> byName;
+    for (const std::string& input : inputs) {
+      const std::string name = os::fileNameOf(input);
+      if (name.empty()) {
+        throw std::runtime_error("cannot name an output in " + quotedName(folder_) + " after " +
+                                 quotedName(input) + ", which has no file name");
+      }
+      const auto [taken, fresh] = byName.emplace(name, jobs_.size());
+      jobs_.push_back(Job{input, os::pathIn(folder_, name), std::nullopt, 0});
+      if (!fresh) {
+        throw std::runtime_error(quotedName(jobs_[taken->second].input) + " and " +
+                                 quotedName(input) + " would both be written to " +
+                                 quotedName(jobs_.back().output));
+      }
+    }
+  }
+
+  // Before anything is written: no output may be one of the inputs, or another output, under any
+  // name, since writing it would destroy an input before it is read or a result already written.
+  // An input or output that cannot be opened is left to its turn, except under OnFinding::fail,
+  // which needs to know now that every output can be written.
+  void refuseOverwritingInputs() {
+    std::map<Identity, std::size_t> inputs;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      try {
+        const InputFile input(jobs_[i].input);
+        jobs_[i].info = input.info();
+        if (input.info().regular) inputs.emplace(identityOf(input.info()), i);
+      } catch (const std::system_error& error) {
+        failedBeforeReading(error);
+      }
+    }
+    std::map<Identity, std::size_t> outputs;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const Job& job = jobs_[i];
+      if (!job.info) continue;
+      std::optional<os::FileInfo> existing;
+      try {
+        // Refuses the output that is its own input.
+        existing = OutputFile(job.output, job.input, *job.info).existingRegularFile();
+      } catch (const std::system_error& error) {
+        failedBeforeReading(error);
+      }
+      if (!existing) continue;
+      if (const auto input = inputs.find(identityOf(*existing)); input != inputs.end()) {
+        throw std::runtime_error("output " + quotedName(job.output) + " is the input file " +
+                                 quotedName(jobs_[input->second].input) +
+                                 "; refusing to overwrite it");
+      }
+      const auto [other, fresh] = outputs.emplace(identityOf(*existing), i);
+      if (!fresh) {
+        throw std::runtime_error("outputs " + quotedName(jobs_[other->second].output) + " and " +
+                                 quotedName(job.output) +
+                                 " are the same file; refusing to write it twice");
+      }
+    }
+  }
+
+  void failedBeforeReading(const std::system_error& error) {
+    if (onFinding_ != OnFinding::fail) return;
+    reportError(error);
+    ++failed_;
+  }
+
+  // Each input on its own, as the two-path form does it; a failure is reported and the next
+  // input is done all the same.
+  int runEach() {
+    for (const Job& job : jobs_) {
+      try {
+        if (preprocessFile(job.input, job.output, onFinding_, kinds_) != kSuccess) ++failed_;
+      } catch (const std::exception& error) {
+        reportError(error);
+        ++failed_;
+      }
+    }
+    return failed_ == 0 ? kSuccess : kFailure;
+  }
+
+  // Every result goes to one spool file, back to back, and is copied out only once every input
+  // has been read and found clean; so one descriptor holds them all, however many there are.
+  // After the first failure the remaining inputs are still read, for their findings, but no
+  // longer spooled.
+  int runAllOrNothing() {
+    if (failed_ > 0) return nothingWritten();
+    SpoolFile spool;
+    for (Job& job : jobs_) {
+      try {
+        if (!spoolOne(job, spool)) ++failed_;
+      } catch (const std::exception& error) {
+        reportError(error);
+        ++failed_;
+      }
+    }
+    if (failed_ > 0) return nothingWritten();
+    spool.rewind();
+    std::vector<char> buffer(kCopyBlock);
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      const Job& job = jobs_[i];
+      try {
+        OutputFile output(job.output, job.input, *job.info);
+        copyPart(spool, job.spooled, output, buffer);
+        output.commit();
+      } catch (const std::exception& error) {
+        reportError(error);
+        printToStandardError("Error: stopped at " + quotedName(job.output) +
+                             ", which may be incomplete: " + outputsWere(i, "before it", "") +
+                             ", " + outputsWere(jobs_.size() - i - 1, "after it", " not"));
+        return kFailure;
+      }
+    }
+    return kSuccess;
+  }
+
+  // Reads `job`'s input and, while every input so far was clean, appends its result to `spool`.
+  // Whether it was clean; its findings are on standard error.
+  bool spoolOne(Job& job, SpoolFile& spool) {
+    InputFile input(job.input);
+    job.info = input.info();
+    FindingPrinter printer(input.name(), "error");
+    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds_);
+    const std::uint64_t before = spool.size();
+    if (failed_ == 0) {
+      preprocess(input, spool, &findings);
+    } else {
+      DiscardedOutput nowhere;
+      preprocess(input, nowhere, &findings);
+    }
+    job.spooled = spool.size() - before;
+    printer.flush();  // every finding before the summary
+    if (printer.count() == 0) return true;
+    printToStandardError("Error: " + plural(printer.count(), "finding") + " in " +
+                         quotedName(input.name()));
+    return false;
+  }
+
+  int nothingWritten() const {
+    printToStandardError("Error: " + std::to_string(failed_) + " of " +
+                         plural(jobs_.size(), "input") + " failed; nothing was written to " +
+                         quotedName(folder_));
+    return kFailure;
+  }
+
+  std::string folder_;
+  OnFinding onFinding_;
+  FindingKinds kinds_;
+  std::vector<Job> jobs_;
+  std::size_t failed_ = 0;  // inputs that failed
+};
+
+}  // namespace
+
+int preprocessIntoFolder(const std::string& folder, const std::vector<std::string>& inputs,
+                         OnFinding onFinding, const FindingKinds& kinds) {
+  return FolderRun(folder, inputs, onFinding, kinds).run();
+}
+
+}  // namespace wqnprep

@@ -1,0 +1,47 @@
+#include "app/preprocess_file.h"
+
+#include <cstddef>
+
+#include "app/diagnostics.h"
+#include "app/driver.h"
+#include "app/files.h"
+#include "app/preprocess.h"
+#include "app/standard_error.h"
+#include "findings/finding_scanner.h"
+#include "text/quoted_name.h"
+
+namespace wqnprep {
+
+int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
+                   const FindingKinds& kinds) {
+  const bool strict = onFinding == OnFinding::fail;
+  InputFile input(inputPath);
+  OutputFile output(outputPath, input);
+  if (onFinding == OnFinding::pass) {
+    preprocess(input, output);
+    output.commit();
+    return kSuccess;
+  }
+  FindingPrinter printer(input.name(), strict ? "error" : "warning");
+  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  if (!strict) {
+    preprocess(input, output, &findings);
+    output.commit();
+    return kSuccess;
+  }
+  SpoolFile spool;
+  preprocess(input, spool, &findings);
+  printer.flush();  // every finding before the summary
+  const std::size_t found = printer.count();
+  if (found > 0) {
+    printToStandardError("Error: " + std::to_string(found) + " finding" + (found == 1 ? "" : "s") +
+                         " in " + quotedName(input.name()) + "; " + quotedName(output.name()) +
+                         " was not written");
+    return kFailure;
+  }
+  output.copyFrom(spool.rewound());
+  output.commit();
+  return kSuccess;
+}
+
+}  // namespace wqnprep

@@ -1,0 +1,241 @@
+// --check FILE...: findings as errors over many files, nothing written, and a status a CI step or
+// a commit hook can stop on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "folder_state.h"
+#include "run_program.h"
+
+namespace wqnprep::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+const std::string kClean =
+    "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALREAD, 'WQNGlobalScopeGUID');\n";
+// One finding of each of two kinds, on lines 2 and 3.
+const std::string kTwoKinds =
+    "-- grants\n"
+    "UPDATE r SET rule = WQNRuleID::zzz;\n"
+    "INSERT INTO g VALUES (WQNOperationID::OPID_LICENSE_GENERALREAD_V2);\n";
+const std::string kUnknownEnumerator =
+    "two.sql:2:21: error: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n";
+const std::string kGlued = "two.sql:3:23: error: ";
+
+// --- Exit statuses -------------------------------------------------------------------------------
+
+struct CheckCase {
+  const char* label;
+  std::vector<std::string> args;  // after --check; the folder holds clean.sql, two.sql, locked.sql
+  std::string stdinText;          // what "-" reads
+  bool unprivileged;              // run as a user whom locked.sql's mode binds
+  int status;
+  std::vector<std::string> reported;     // each on standard error
+  std::vector<std::string> notReported;  // none of these
+};
+
+void PrintTo(const CheckCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class CheckRun : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(CheckRun, ExitsOneOnAnyFindingOrErrorAndWritesNothing) {
+  const CheckCase& c = GetParam();
+  ScratchDir dir;
+  writeFile(dir.file("clean.sql"), kClean);
+  writeFile(dir.file("two.sql"), kTwoKinds);
+  writeFile(dir.file("locked.sql"), kTwoKinds);
+  writeFile(dir.file("stdin"), c.stdinText);
+  if (c.unprivileged) handToUnprivileged(dir.path());
+  ::chmod(dir.file("locked.sql").c_str(), 0);
+  const std::string before = folderState(dir.path(), true);
+
+  std::vector<std::string> argv{wqnprepBinary(), "--check"};
+  argv.insert(argv.end(), c.args.begin(), c.args.end());
+  if (c.unprivileged) argv = asUnprivileged(argv);
+  const ProgramResult result = runProgram(argv.front(), argv, dir.file("stdin"), dir.path());
+
+  EXPECT_EQ(result.status, c.status) << result.err;
+  EXPECT_EQ(result.out, "") << "nothing on standard output";
+  for (const std::string& text : c.reported) EXPECT_THAT(result.err, HasSubstr(text));
+  for (const std::string& text : c.notReported) EXPECT_THAT(result.err, Not(HasSubstr(text)));
+  if (c.status == 0) {
+    EXPECT_EQ(result.err, "");
+  }
+  EXPECT_EQ(folderState(dir.path(), true), before) << "a file was written or changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statuses, CheckRun,
+    ::testing::Values(
+        CheckCase{"OneCleanFile", {"clean.sql"}, "", false, 0, {}, {}},
+        CheckCase{"CleanFilesAndCleanStandardInput",
+                  {"clean.sql", "-", "clean.sql"},
+                  kClean,
+                  false,
+                  0,
+                  {},
+                  {}},
+        CheckCase{"FindingsAsErrors",
+                  {"clean.sql", "two.sql"},
+                  "",
+                  false,
+                  1,
+                  {kUnknownEnumerator, kGlued, "[glued-token]\n"},
+                  {"warning:", "clean.sql"}},
+        // The file that cannot be opened is named, and the ones after it are still checked.
+        CheckCase{"MissingFileAmongGoodOnes",
+                  {"clean.sql", "gone.sql", "two.sql"},
+                  "",
+                  false,
+                  1,
+                  {"Error: cannot open input 'gone.sql': No such file or directory\n",
+                   kUnknownEnumerator},
+                  {}},
+        CheckCase{"MissingFileAloneAmongCleanOnes",
+                  {"clean.sql", "gone.sql", "clean.sql"},
+                  "",
+                  false,
+                  1,
+                  {"Error: cannot open input 'gone.sql': No such file or directory\n"},
+                  {}},
+        CheckCase{
+            "UnreadableFileAmongGoodOnes",
+            {"locked.sql", "two.sql"},
+            "",
+            true,
+            1,
+            {"Error: cannot open input 'locked.sql': Permission denied\n", kUnknownEnumerator},
+            {"locked.sql:"}},
+        CheckCase{"DirectoryAmongGoodOnes",
+                  {".", "clean.sql"},
+                  "",
+                  false,
+                  1,
+                  {"Error: cannot read input '.': Is a directory\n"},
+                  {}},
+        CheckCase{"FindingOnStandardInput",
+                  {"clean.sql", "-"},
+                  kTwoKinds,
+                  false,
+                  1,
+                  {"<stdin>:2:21: error: unknown enumerator 'zzz' of 'WQNRuleID'"},
+                  {}},
+        CheckCase{"IgnoredKindsAreNoFinding",
+                  {"--ignore=unknown-enumerator", "two.sql", "--ignore=glued-token"},
+                  "",
+                  false,
+                  0,
+                  {},
+                  {}},
+        CheckCase{"IgnoringOneKindKeepsTheOther",
+                  {"two.sql", "--ignore=glued-token"},
+                  "",
+                  false,
+                  1,
+                  {kUnknownEnumerator},
+                  {"[glued-token]"}}),
+    [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.label; });
+
+// The same findings, in the same words and order, as the run that would write the script.
+TEST(CheckRun, ReportsWhatStrictReports) {
+  ScratchDir dir;
+  writeFile(dir.file("two.sql"), kTwoKinds);
+  const ProgramResult check = runWqnprep({"--check", "two.sql"}, "/dev/null", dir.path());
+  const ProgramResult strict =
+      runWqnprep({"--strict", "two.sql", "out.sql"}, "/dev/null", dir.path());
+  ASSERT_EQ(strict.status, 1);
+  const std::string findings = strict.err.substr(0, strict.err.find("Error: "));
+  EXPECT_THAT(findings, StartsWith(kUnknownEnumerator));
+  EXPECT_EQ(check.err, findings);
+}
+
+// --- Command lines that --check refuses ----------------------------------------------------------
+
+struct WrongCheck {
+  const char* label;
+  std::vector<std::string> args;
+  const char* message;  // the first line on standard error, after "wqnprep: "
+};
+
+void PrintTo(const WrongCheck& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class WrongCheckLine : public ::testing::TestWithParam<WrongCheck> {};
+
+TEST_P(WrongCheckLine, IsAUsageErrorThatTouchesNothing) {
+  ScratchDir dir;
+  writeFile(dir.file("two.sql"), kTwoKinds);
+  ::mkdir(dir.file("out").c_str(), 0755);
+  const std::string before = folderState(dir.path(), true);
+  const ProgramResult result = runWqnprep(GetParam().args, "/dev/null", dir.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "") << "no usage line: --check has no two paths to ask for";
+  EXPECT_EQ(result.err, "wqnprep: " + std::string(GetParam().message) +
+                            "\nTry 'wqnprep --help' for more information.\n");
+  EXPECT_EQ(folderState(dir.path(), true), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Combinations, WrongCheckLine,
+    ::testing::Values(
+        WrongCheck{"NoFile", {"--check"}, "--check needs at least one FILE"},
+        WrongCheck{
+            "OnlyIgnore", {"--ignore=glued-token", "--check"}, "--check needs at least one FILE"},
+        WrongCheck{"WithStrict",
+                   {"--strict", "--check", "two.sql"},
+                   "--check fails on every finding already; it does not go with --strict"},
+        WrongCheck{"WithWarnUnknown",
+                   {"--check", "two.sql", "--warn-unknown"},
+                   "--check reports findings as errors; it does not go with --warn-unknown"},
+        WrongCheck{"WithOutputDir",
+                   {"--check", "-d", "out", "two.sql"},
+                   "--check writes nothing; it does not go with --output-dir"}),
+    [](const ::testing::TestParamInfo<WrongCheck>& info) { return info.param.label; });
+
+TEST(WrongCheckLine, AnUnknownKindIsNamed) {
+  ScratchDir dir;
+  writeFile(dir.file("two.sql"), kTwoKinds);
+  const ProgramResult result =
+      runWqnprep({"--check", "--ignore=glued", "two.sql"}, "/dev/null", dir.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_THAT(result.err, HasSubstr("--ignore=glued: no such kind"));
+  EXPECT_THAT(result.err, Not(HasSubstr("two.sql:")));
+}
+
+// --- Where --check sits among the options that act on their own ----------------------------------
+
+TEST(CheckPrecedence, HelpVersionAndListComeFirst) {
+  ScratchDir dir;
+  writeFile(dir.file("two.sql"), kTwoKinds);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> lines{
+      {{"--check", "two.sql", "--help"}, "usage: wqnprep"},
+      {{"--version", "--check", "two.sql"}, "wqnprep "},
+      {{"--check", "--list"}, "WQNRuleID::applicableForAll\t"},
+  };
+  for (const auto& [args, printed] : lines) {
+    const ProgramResult result = runWqnprep(args, "/dev/null", dir.path());
+    EXPECT_EQ(result.status, 0) << args.back();
+    EXPECT_THAT(result.out, HasSubstr(printed)) << args.back();
+    EXPECT_EQ(result.err, "") << args.back();
+  }
+}
+
+TEST(CheckPrecedence, AWrongOptionComesBeforeIt) {
+  const ProgramResult result = runWqnprep({"--check", "--strcit", "two.sql"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_THAT(result.err, StartsWith("wqnprep: unrecognized option '--strcit'\n"));
+}
+
+}  // namespace
+}  // namespace wqnprep::testing

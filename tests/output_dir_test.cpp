@@ -1,0 +1,443 @@
+// -d DIR INPUT...: many inputs into one folder. What is refused before anything is written, one
+// failing input among good ones, and the all-or-nothing run of --strict.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "expected_text.h"
+#include "folder_state.h"
+#include "run_program.h"
+
+namespace wqnprep::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const std::string kGrants = "GRANT WQNOperationID::OPID_LICENSE_GENERALREAD;\n";
+const std::string kGrantsOut = "GRANT 1;\n";
+const std::string kScope = "SELECT 'WQNGlobalScopeGUID';\n";
+const std::string kScopeOut = "SELECT '" + kGuid + "';\n";
+const std::string kTypo = "UPDATE r SET rule = WQNRuleID::zzz;\n";
+const std::string kPrevious = "-- written by an earlier run\n";
+
+void makeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0755) != 0) throw std::runtime_error("cannot create " + path);
+}
+
+void makeLink(const std::string& target, const std::string& path) {
+  if (::link(target.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot link " + path);
+}
+
+void makeSymlink(const std::string& target, const std::string& path) {
+  if (::symlink(target.c_str(), path.c_str()) != 0) throw std::runtime_error("cannot link " + path);
+}
+
+// The scratch folder of every test: sql/grants.sql and sql/scope.sql, clean; sql/typo.sql with
+// a finding; other/grants.sql, a second script of the same name; and out/, the output folder,
+// holding an earlier result for grants.sql.
+void prepareScripts(const std::string& dir) {
+  makeFolder(dir + "/sql");
+  makeFolder(dir + "/other");
+  makeFolder(dir + "/out");
+  writeFile(dir + "/sql/grants.sql", kGrants);
+  writeFile(dir + "/sql/scope.sql", kScope);
+  writeFile(dir + "/sql/typo.sql", kTypo);
+  writeFile(dir + "/other/grants.sql", kGrants);
+  writeFile(dir + "/out/grants.sql", kPrevious);
+}
+
+ProgramResult runIn(const std::string& dir, const std::vector<std::string>& args,
+                    bool unprivileged) {
+  return unprivileged ? runWqnprepUnprivileged(args, dir) : runWqnprep(args, "/dev/null", dir);
+}
+
+// --- Refused before anything is written ------------------------------------------------------
+
+struct Refusal {
+  const char* label;
+  void (*prepare)(const std::string& dir);  // after prepareScripts
+  std::vector<std::string> args;            // run in the scratch folder, or in `workingDir`
+  const char* workingDir;                   // relative to it
+  int status;
+  std::string message;  // the whole of standard error
+};
+
+void PrintTo(const Refusal& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class OutputDirRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(OutputDirRefusal, ChangesNoFile) {
+  const Refusal& c = GetParam();
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  c.prepare(dir.path());
+  const std::string before = folderState(dir.path(), true);
+  for (const bool strict : {false, true}) {
+    std::vector<std::string> args = c.args;
+    if (strict) args.insert(args.begin(), "--strict");
+    const ProgramResult result = runWqnprep(args, "/dev/null", dir.file(c.workingDir));
+    SCOPED_TRACE(strict ? "--strict" : "without --strict");
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, c.message);
+    EXPECT_EQ(folderState(dir.path(), true), before);
+  }
+}
+
+void nothing(const std::string& /*dir*/) {}
+
+const std::string kTry = "\nTry 'wqnprep --help' for more information.\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, OutputDirRefusal,
+    ::testing::Values(
+        // The first input alone could be written; it is not, since the second would replace it.
+        Refusal{"SameNameFromTwoFolders",
+                nothing,
+                {"-d", "out", "sql/scope.sql", "sql/grants.sql", "other/grants.sql"},
+                ".",
+                1,
+                "Error: 'sql/grants.sql' and 'other/grants.sql' would both be written to "
+                "'out/grants.sql'\n"},
+        Refusal{"OneInputTwice",
+                nothing,
+                {"-d", "out", "sql/grants.sql", "sql/grants.sql"},
+                ".",
+                1,
+                "Error: 'sql/grants.sql' and 'sql/grants.sql' would both be written to "
+                "'out/grants.sql'\n"},
+        Refusal{"InputIsItsOwnOutputFromItsFolder",
+                nothing,
+                {"-d", ".", "scope.sql"},
+                "sql",
+                1,
+                "Error: output './scope.sql' is the input file 'scope.sql'; refusing to "
+                "overwrite it\n"},
+        Refusal{"InputIsItsOwnOutputByAnotherPath",
+                nothing,
+                {"--output-dir=../sql", "typo.sql", "../other/grants.sql"},
+                "sql",
+                1,
+                "Error: output '../sql/typo.sql' is the input file 'typo.sql'; refusing to "
+                "overwrite it\n"},
+        // out/scope.sql is the same file as sql/typo.sql, which the second input reads.
+        Refusal{
+            "OutputIsAHardLinkToAnotherInput",
+            [](const std::string& dir) { makeLink(dir + "/sql/typo.sql", dir + "/out/scope.sql"); },
+            {"-d", "out", "sql/scope.sql", "sql/typo.sql"},
+            ".",
+            1,
+            "Error: output 'out/scope.sql' is the input file 'sql/typo.sql'; refusing to "
+            "overwrite it\n"},
+        Refusal{
+            "OutputIsASymbolicLinkToAnInput",
+            [](const std::string& dir) { makeSymlink("../sql/typo.sql", dir + "/out/scope.sql"); },
+            {"-d", "out", "sql/scope.sql", "sql/typo.sql"},
+            ".",
+            1,
+            "Error: output 'out/scope.sql' is the input file 'sql/typo.sql'; refusing to "
+            "overwrite it\n"},
+        Refusal{"TwoOutputsAreOneFile",
+                [](const std::string& dir) {
+                  makeLink(dir + "/out/grants.sql", dir + "/out/scope.sql");
+                },
+                {"-d", "out", "sql/grants.sql", "sql/scope.sql"},
+                ".",
+                1,
+                "Error: outputs 'out/grants.sql' and 'out/scope.sql' are the same file; "
+                "refusing to write it twice\n"},
+        Refusal{"InputWithoutAFileName",
+                nothing,
+                {"-d", "out", "sql/grants.sql", "sql/"},
+                ".",
+                1,
+                "Error: cannot name an output in 'out' after 'sql/', which has no file name\n"},
+        Refusal{"MissingFolder",
+                nothing,
+                {"-d", "built", "sql/grants.sql"},
+                ".",
+                1,
+                "Error: cannot use output folder 'built': No such file or directory\n"},
+        Refusal{"FolderIsAFile",
+                nothing,
+                {"-d", "sql/scope.sql", "sql/grants.sql"},
+                ".",
+                1,
+                "Error: cannot use output folder 'sql/scope.sql': Not a directory\n"},
+        Refusal{"StandardInput",
+                nothing,
+                {"-d", "out", "sql/grants.sql", "-"},
+                ".",
+                2,
+                "wqnprep: --output-dir names each output after its input; '-' (standard input) "
+                "has no name" +
+                    kTry},
+        Refusal{"NoInput",
+                nothing,
+                {"-d", "out"},
+                ".",
+                2,
+                "wqnprep: --output-dir needs at least one INPUT" + kTry},
+        Refusal{"TwoFolders",
+                nothing,
+                {"-d", "out", "sql/grants.sql", "--output-dir=sql"},
+                ".",
+                2,
+                "wqnprep: two output folders given, 'out' and 'sql'" + kTry}),
+    [](const ::testing::TestParamInfo<Refusal>& info) { return info.param.label; });
+
+// --- Without --strict: each input on its own -------------------------------------------------
+
+struct OneFails {
+  const char* label;
+  void (*prepare)(const std::string& dir);  // after prepareScripts; makes sql/bad.sql fail
+  bool unprivileged;                        // run as a user whom the permissions bind
+  std::string message;                      // the whole of standard error
+};
+
+void PrintTo(const OneFails& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class OutputDirEach : public ::testing::TestWithParam<OneFails> {};
+
+// The inputs before and after the failing one are written, and the run says what failed.
+TEST_P(OutputDirEach, WritesTheOthersAndFails) {
+  const OneFails& c = GetParam();
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  c.prepare(dir.path());
+  if (c.unprivileged) handToUnprivileged(dir.path());
+  const ProgramResult result = runIn(
+      dir.path(), {"-d", "out", "sql/grants.sql", "sql/bad.sql", "sql/scope.sql"}, c.unprivileged);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, c.message);
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+  EXPECT_EQ(readFile(dir.file("out/scope.sql")), kScopeOut);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, OutputDirEach,
+    ::testing::Values(
+        OneFails{"MissingInput", nothing, false,
+                 "Error: cannot open input 'sql/bad.sql': No such file or directory\n"},
+        OneFails{"UnreadableInput",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   ::chmod((dir + "/sql/bad.sql").c_str(), 0);
+                 },
+                 true, "Error: cannot open input 'sql/bad.sql': Permission denied\n"},
+        OneFails{"InputIsAFolder", [](const std::string& dir) { makeFolder(dir + "/sql/bad.sql"); },
+                 false, "Error: cannot read input 'sql/bad.sql': Is a directory\n"},
+        OneFails{"OutputIsReadOnly",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   writeFile(dir + "/out/bad.sql", kPrevious);
+                   ::chmod((dir + "/out/bad.sql").c_str(), 0444);
+                 },
+                 true, "Error: cannot open output 'out/bad.sql': Permission denied\n"},
+        OneFails{"OutputIsAFolder",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   makeFolder(dir + "/out/bad.sql");
+                 },
+                 false, "Error: cannot open output 'out/bad.sql': Is a directory\n"}),
+    [](const ::testing::TestParamInfo<OneFails>& info) { return info.param.label; });
+
+TEST(OutputDirEach, NamesEveryFailure) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  const ProgramResult result =
+      runIn(dir.path(), {"-d", "out", "sql/gone.sql", "sql/grants.sql", "sql/lost.sql"}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "Error: cannot open input 'sql/gone.sql': No such file or directory\n"
+            "Error: cannot open input 'sql/lost.sql': No such file or directory\n");
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+}
+
+// Findings are warnings, each under its own file's name; every output is written.
+TEST(OutputDirEach, WarnsPerFile) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  writeFile(dir.file("other/typo2.sql"), "\n" + kTypo);
+  const ProgramResult result = runIn(
+      dir.path(),
+      {"--warn-unknown", "-d", "out", "sql/typo.sql", "sql/grants.sql", "other/typo2.sql"}, false);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_THAT(result.err, HasSubstr("sql/typo.sql:1:21: warning: unknown enumerator 'zzz'"));
+  EXPECT_THAT(result.err, HasSubstr("other/typo2.sql:2:21: warning: unknown enumerator 'zzz'"));
+  EXPECT_EQ(readFile(dir.file("out/typo.sql")), kTypo);
+  EXPECT_EQ(readFile(dir.file("out/typo2.sql")), "\n" + kTypo);
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+}
+
+// --- With --strict: all or nothing -----------------------------------------------------------
+
+struct BadInput {
+  const char* label;
+  void (*prepare)(const std::string& dir);  // after prepareScripts; makes sql/bad.sql fail
+  bool unprivileged;
+  std::string message;  // part of standard error, before the last line
+};
+
+void PrintTo(const BadInput& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class OutputDirStrict : public ::testing::TestWithParam<BadInput> {};
+
+// Whichever input is bad, first, in the middle or last: no output is created or changed, not
+// even its time stamp, and the run names the bad input.
+TEST_P(OutputDirStrict, WritesNothingUnlessEveryInputIsClean) {
+  const BadInput& c = GetParam();
+  const std::vector<std::vector<std::string>> orders{
+      {"sql/bad.sql", "sql/grants.sql", "sql/scope.sql"},
+      {"sql/grants.sql", "sql/bad.sql", "sql/scope.sql"},
+      {"sql/grants.sql", "sql/scope.sql", "sql/bad.sql"},
+  };
+  for (const std::vector<std::string>& inputs : orders) {
+    ScratchDir dir;
+    prepareScripts(dir.path());
+    c.prepare(dir.path());
+    if (c.unprivileged) handToUnprivileged(dir.path());
+    const std::string before = folderState(dir.path(), true);
+    std::vector<std::string> args{"--strict", "-d", "out"};
+    args.insert(args.end(), inputs.begin(), inputs.end());
+    const ProgramResult result = runIn(dir.path(), args, c.unprivileged);
+    SCOPED_TRACE("bad input at " + std::to_string(&inputs - orders.data()));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_THAT(result.err, HasSubstr(c.message));
+    EXPECT_THAT(result.err, ::testing::EndsWith("Error: 1 of 3 inputs failed; nothing was "
+                                                "written to 'out'\n"));
+    EXPECT_EQ(folderState(dir.path(), true), before);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, OutputDirStrict,
+    ::testing::Values(
+        BadInput{"Finding", [](const std::string& dir) { writeFile(dir + "/sql/bad.sql", kTypo); },
+                 false,
+                 "sql/bad.sql:1:21: error: unknown enumerator 'zzz' of 'WQNRuleID' "
+                 "[unknown-enumerator]\nError: 1 finding in 'sql/bad.sql'\n"},
+        BadInput{"MissingInput", nothing, false,
+                 "Error: cannot open input 'sql/bad.sql': No such file or directory\n"},
+        BadInput{"UnreadableInput",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   ::chmod((dir + "/sql/bad.sql").c_str(), 0);
+                 },
+                 true, "Error: cannot open input 'sql/bad.sql': Permission denied\n"},
+        BadInput{"InputIsAFolder", [](const std::string& dir) { makeFolder(dir + "/sql/bad.sql"); },
+                 false, "Error: cannot read input 'sql/bad.sql': Is a directory\n"},
+        BadInput{"OutputIsReadOnly",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   writeFile(dir + "/out/bad.sql", kPrevious);
+                   ::chmod((dir + "/out/bad.sql").c_str(), 0444);
+                 },
+                 true, "Error: cannot open output 'out/bad.sql': Permission denied\n"},
+        // The outputs of the other inputs are there, and could be written.
+        BadInput{"OutputFolderIsReadOnly",
+                 [](const std::string& dir) {
+                   writeFile(dir + "/sql/bad.sql", kGrants);
+                   writeFile(dir + "/out/scope.sql", kPrevious);
+                   ::chmod((dir + "/out").c_str(), 0555);
+                 },
+                 true, "Error: cannot open output 'out/bad.sql': Permission denied\n"}),
+    [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.label; });
+
+// Every input is read, so that one run reports every finding there is.
+TEST(OutputDirStrict, ReportsTheFindingsOfEveryInput) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  writeFile(dir.file("other/typo2.sql"), kTypo + kTypo);
+  const ProgramResult result =
+      runIn(dir.path(),
+            {"--strict", "-d", "out", "sql/typo.sql", "sql/grants.sql", "other/typo2.sql"}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_THAT(result.err, HasSubstr("Error: 1 finding in 'sql/typo.sql'\n"));
+  EXPECT_THAT(result.err, HasSubstr("other/typo2.sql:2:21: error: "));
+  EXPECT_THAT(result.err, HasSubstr("Error: 2 findings in 'other/typo2.sql'\n"));
+  EXPECT_THAT(result.err, HasSubstr("Error: 2 of 3 inputs failed; nothing was written to 'out'\n"));
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kPrevious);
+}
+
+// Each output gets exactly its own input's result, the empty one and the one without a final
+// line feed included, in a folder given with a trailing slash.
+TEST(OutputDirStrict, WritesEveryResultWhenAllAreClean) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  writeFile(dir.file("sql/empty.sql"), "");
+  writeFile(dir.file("other/unended.sql"), "WQNRuleID::applicableForVEs");
+  const ProgramResult result = runIn(dir.path(),
+                                     {"--strict", "-d", "out/", "sql/scope.sql", "sql/empty.sql",
+                                      "other/unended.sql", "sql/grants.sql"},
+                                     false);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(readFile(dir.file("out/scope.sql")), kScopeOut);
+  EXPECT_TRUE(fileExists(dir.file("out/empty.sql")));
+  EXPECT_EQ(readFile(dir.file("out/empty.sql")), "");
+  EXPECT_EQ(readFile(dir.file("out/unended.sql")), "1\n");
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+}
+
+// Only writing the outputs can still fail once every input was clean; the run says which
+// outputs were written and which were not.
+TEST(OutputDirStrict, SaysWhereWritingTheOutputsStopped) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  makeSymlink("/dev/full", dir.file("out/scope.sql"));
+  writeFile(dir.file("other/last.sql"), kGrants);
+  const ProgramResult result =
+      runIn(dir.path(),
+            {"--strict", "-d", "out", "sql/grants.sql", "sql/scope.sql", "other/last.sql"}, false);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "Error: cannot write output 'out/scope.sql': No space left on device\n"
+            "Error: stopped at 'out/scope.sql', which may be incomplete: the 1 output before it "
+            "was written, the 1 output after it was not written\n");
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+  EXPECT_FALSE(fileExists(dir.file("out/last.sql")));
+}
+
+// Many inputs do not need a descriptor each: 300 inputs with 16 descriptors in all.
+TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  constexpr int kInputs = 300;
+  std::string inputs;
+  for (int i = 0; i < kInputs; ++i) {
+    const std::string name = "sql/s" + std::to_string(i) + ".sql";
+    writeFile(dir.file(name), "-- " + std::to_string(i) + "\n" + kScope);
+    inputs += " " + name;
+  }
+  for (const std::string mode : {"--strict", "--warn-unknown"}) {
+    const std::string out = "out" + mode;
+    makeFolder(dir.file(out));
+    const ProgramResult result = runShell(
+        "ulimit -n 16 && " + wqnprepCommand() + " " + mode + " -d " + out + inputs, dir.path());
+    EXPECT_EQ(result.status, 0) << mode << ": " << result.err;
+    for (int i = 0; i < kInputs; ++i) {
+      ASSERT_EQ(readFile(dir.file(out + "/s" + std::to_string(i) + ".sql")),
+                "-- " + std::to_string(i) + "\n" + kScopeOut)
+          << mode << ", input " << i;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace wqnprep::testing
