@@ -10,17 +10,18 @@
 # it prints: standard output and standard error together. Trailing blank lines of an indented
 # block are not part of it (Markdown drops them); a fenced block keeps them. The examples of one
 # block run one after the other, with bash, in one scratch copy of examples/ (so the source tree
-# stays clean), with WQNPREP first on PATH as `wqnprep`. Examples should not mix output of two
-# processes that run at the same time: their order would not be fixed.
+# stays clean), with WQNPREP first on PATH as `wqnprep`. What an example prints is compared, not
+# its exit status. Examples should not mix output of two processes that run at the same time:
+# their order would not be fixed.
 #
 # `plain` runs the blocks that do not use psql; `database` the blocks that do, against a throwaway
 # PostgreSQL server (pg_server.sh) with psql first on PATH, a fresh empty database `mydb` for each
 # block, and PSQLRC=/dev/null so that no one's ~/.psqlrc changes what psql prints. Either fails
 # when it finds no example of its kind.
 #
-# Besides, every README code line that runs wqnprep must be such an example, so that none can be
-# added without being checked: a line that starts with `wqnprep` or pipes into it, outside the
-# synopsis under "## Usage" and outside fenced blocks of another language (make, cmake).
+# Besides (in `plain`), every README code line that runs wqnprep must be such an example, so that
+# none can be added without being checked: a line that starts with `wqnprep` or pipes into it,
+# outside the synopsis under "## Usage" and outside fenced blocks of another language (make).
 set -euo pipefail
 
 [ $# -eq 3 ] || { echo "use: $0 plain|database WQNPREP SOURCE_DIR" >&2; exit 2; }
@@ -203,6 +204,7 @@ run_document() {
         ((i > 0)) || { fail_example "output before any command in $where"; continue; }
         printf '%s\n' "$rest" >>"$block/expected.$i" ;;
       L)
+        [ "$mode" = plain ] || continue
         line=${rest%%$'\t'*} text=${rest#*$'\t'}
         fail_example "$name:$line runs wqnprep but is no example ('\$ ' and the output it" \
                      "prints): $text" ;;
