@@ -21,21 +21,26 @@ void printToStandardError(const std::string& line) {
   (void)std::fflush(stderr);
 }
 
-// Preprocesses one file; returns the exit status.
-int preprocessFile(const CommandLine& line) {
-  InputFile input(line.paths[0]);
-  OutputFile output(line.paths[1], input, line.strict);
+// What a run does with an unknown enumerator of a known type.
+enum class OnUnknown { pass, warn, fail };
+
+// Preprocesses the file at `inputPath` into `outputPath`; returns the exit status.
+int preprocessFile(const std::string& inputPath, const std::string& outputPath,
+                   OnUnknown onUnknown) {
+  const bool strict = onUnknown == OnUnknown::fail;
+  InputFile input(inputPath);
+  OutputFile output(outputPath, input, strict);
   std::size_t unknown = 0;
   UnknownEnumeratorHandler report;
-  if (line.strict || line.warnUnknown) {
-    const char* severity = line.strict ? "error" : "warning";
+  if (onUnknown != OnUnknown::pass) {
+    const char* severity = strict ? "error" : "warning";
     report = [&unknown, &input, severity](const UnknownEnumerator& found) {
       ++unknown;
       printToStandardError(formatUnknown(input.name(), severity, found));
     };
   }
   preprocess(input, output, report);
-  if (line.strict && unknown > 0) {
+  if (strict && unknown > 0) {
     printToStandardError("Error: " + std::to_string(unknown) + " unknown enumerator" +
                          (unknown == 1 ? "" : "s") + " in '" + input.name() + "'; '" +
                          output.name() + "' was not written");
@@ -67,7 +72,10 @@ int runMain(int argc, char* argv[]) {
       printUsage(programPath);
       return kUsage;
     }
-    return preprocessFile(line);
+    return preprocessFile(line.paths[0], line.paths[1],
+                          line.strict        ? OnUnknown::fail
+                          : line.warnUnknown ? OnUnknown::warn
+                                             : OnUnknown::pass);
   } catch (const std::bad_alloc&) {
     printToStandardError("Error: out of memory");
     return kFailure;

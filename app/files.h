@@ -6,42 +6,39 @@
 #include <cstddef>
 #include <string>
 
+#include "app/byte_stream.h"
+#include "os/file.h"
+
 namespace wqnprep {
 
 // A readable input. Errors are std::system_error naming the input and the system's reason.
-class InputFile {
+class InputFile : public ByteSource {
  public:
   explicit InputFile(const std::string& path);
-  ~InputFile();
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
 
-  // Reads up to `size` bytes; returns 0 only at end of input. A failed read raises, so that it
-  // is never taken for end of input.
-  std::size_t read(char* buffer, std::size_t size);
+  std::size_t read(char* buffer, std::size_t size) override;
 
   // The path as given, or "<stdin>".
   const std::string& name() const { return name_; }
-  int descriptor() const { return fd_; }
+  const os::FileInfo& info() const { return info_; }
 
  private:
   std::string name_;
-  int fd_ = -1;
-  bool owned_ = true;
+  os::File file_;
+  os::FileInfo info_;
 };
 
 // An output, written in place (created or emptied as it is opened), or, when `replaceWhenDone`
 // is set and the output is a regular file or a new one, written to a temporary file beside it
 // that replaces it only at commit(): a run that fails leaves the output as it was.
-class OutputFile {
+class OutputFile : public ByteSink {
  public:
   OutputFile(const std::string& path, const InputFile& input, bool replaceWhenDone = false);
-  ~OutputFile();  // discards an uncommitted temporary file
+  ~OutputFile() override;  // discards an uncommitted temporary file
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  // Writes all `size` bytes or raises.
-  void write(const char* data, std::size_t size);
+  void write(const char* data, std::size_t size) override;
   // Closes the output (and puts the temporary file in its place), raising if the system reports
   // that written data were lost.
   void commit();
@@ -56,8 +53,7 @@ class OutputFile {
   std::string name_;
   std::string temporary_;  // the file that replaces `target_` at commit, if any
   std::string target_;
-  int fd_ = -1;
-  bool owned_ = true;
+  os::File file_;
 };
 
 }  // namespace wqnprep

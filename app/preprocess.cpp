@@ -1,55 +1,19 @@
 #include "app/preprocess.h"
 
-#include <array>
 #include <cstring>
-#include <string>
+#include <stdexcept>
 #include <vector>
 
 #include "symbols/stream_substituter.h"
-#include "symbols/substitute_line.h"
 
 namespace wqnprep {
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
 
-// Hands out the input one line at a time, without its line feed.
-class LineReader {
- public:
-  explicit LineReader(InputFile& input) : input_(input) {}
-
-  // False at end of input when no byte of a new line was read.
-  bool next(std::string& line) {
-    line.clear();
-    for (;;) {
-      if (begin_ == end_) {
-        end_ = input_.read(buffer_.data(), buffer_.size());
-        begin_ = 0;
-        if (end_ == 0) return !line.empty();
-      }
-      const char* start = buffer_.data() + begin_;
-      const void* feed = std::memchr(start, '\n', end_ - begin_);
-      if (feed != nullptr) {
-        const auto length = static_cast<std::size_t>(static_cast<const char*>(feed) - start);
-        line.append(start, length);
-        begin_ += length + 1;
-        return true;
-      }
-      line.append(start, end_ - begin_);
-      begin_ = end_;
-    }
-  }
-
- private:
-  InputFile& input_;
-  std::array<char, std::size_t{64} * 1024> buffer_{};
-  std::size_t begin_ = 0;
-  std::size_t end_ = 0;
-};
-
 }  // namespace
 
-void preprocess(InputFile& input, OutputFile& output, const UnknownEnumeratorHandler& onUnknown) {
+void preprocess(ByteSource& input, ByteSink& output, const UnknownEnumeratorHandler& onUnknown) {
   StreamSubstituter substituter;
   if (onUnknown) substituter.reportUnknownTo(onUnknown);
   // Room for a block and the few bytes held back from the previous one.
@@ -62,19 +26,13 @@ void preprocess(InputFile& input, OutputFile& output, const UnknownEnumeratorHan
     char* written = out.data();
     const std::size_t consumed = substituter.substitute(in.data(), size, got == 0, written);
     output.write(out.data(), static_cast<std::size_t>(written - out.data()));
-    if (got == 0) return;
     held = size - consumed;
+    // At the end nothing may stay behind; otherwise the next block is read behind what is held,
+    // and more than the room left for it would overrun the buffer.
+    if (held > (got == 0 ? 0 : substituter.heldBackLimit()))
+      throw std::logic_error("the substitution engine held back more than it may");
+    if (got == 0) return;
     std::memmove(in.data(), in.data() + consumed, held);
-  }
-}
-
-void preprocessLineByLine(InputFile& input, OutputFile& output) {
-  LineReader reader(input);
-  std::string line;
-  while (reader.next(line)) {
-    substituteLine(line);
-    line.push_back('\n');
-    output.write(line.data(), line.size());
   }
 }
 

@@ -1,7 +1,7 @@
 // Copies the input to the output with every symbol replaced.
 #pragma once
 
-#include "app/files.h"
+#include "app/byte_stream.h"
 #include "symbols/stream_substituter.h"
 
 namespace wqnprep {
@@ -10,12 +10,7 @@ namespace wqnprep {
 // still gets one. Reads and writes in large blocks with constant memory, whatever the length of
 // a line, and writes everything that the input read so far determines before reading more.
 // `onUnknown`, if set, hears of every unknown enumerator.
-void preprocess(InputFile& input, OutputFile& output,
+void preprocess(ByteSource& input, ByteSink& output,
                 const UnknownEnumeratorHandler& onUnknown = nullptr);
-
-// The same output, made the slow, obvious way: one line at a time through substituteLine, holding
-// the whole line and writing it before reading the next. Kept as the reference that defines the
-// output and for comparisons.
-void preprocessLineByLine(InputFile& input, OutputFile& output);
 
 }  // namespace wqnprep

@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/files.h"
-#include "app/preprocess.h"
+#include "line_by_line.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 3) {

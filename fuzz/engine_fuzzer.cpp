@@ -1,4 +1,4 @@
-// libFuzzer target: arbitrary bytes through the streaming engine in pieces of varying sizes,
+// libFuzzer target: arbitrary bytes through the program's block loop in reads of varying sizes,
 // against the line-by-line pass that defines the output.
 //
 // The first two bytes seed the piece sizes; the rest is the text. Any difference aborts.

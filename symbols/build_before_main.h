@@ -1,13 +1,13 @@
 // Building process-wide tables during static initialisation.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
+
+#include "os/file.h"
 
 namespace wqnprep {
 
@@ -17,8 +17,7 @@ namespace detail {
 // std::bad_alloc can fail (and abort), so operator new calls this instead while tables are built.
 [[noreturn]] inline void outOfMemoryBeforeMain() {
   static constexpr char kMessage[] = "Error: out of memory while building the symbol tables\n";
-  const ssize_t written = ::write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
-  (void)written;  // nothing is left to report a failure to
+  os::writeToStandardError(kMessage, sizeof kMessage - 1);
   std::_Exit(1);
 }
 

@@ -1,43 +1,74 @@
 #include "stream_feeder.h"
 
 #include <algorithm>
+#include <stdexcept>
 
-#include "symbols/stream_substituter.h"
+#include "app/preprocess.h"
 #include "symbols/tables.h"
 
 namespace wqnprep::testing {
+namespace {
+
+class MemorySink : public ByteSink {
+ public:
+  void write(const char* data, std::size_t size) override {
+    text.append(data, size);
+    lineFeeds += static_cast<std::size_t>(std::count(data, data + size, '\n'));
+  }
+  std::string text;
+  std::size_t lineFeeds = 0;
+};
+
+// Each read hands out the next piece; by then, every line handed out before must be written.
+class PieceSource : public ByteSource {
+ public:
+  PieceSource(const std::string& text, const std::vector<std::size_t>& pieces,
+              const MemorySink& sink)
+      : text_(text), pieces_(pieces), sink_(sink) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    heldALineFeed = heldALineFeed || sink_.lineFeeds < lineFeeds_;
+    const std::size_t piece = std::max<std::size_t>(pieces_[next_++ % pieces_.size()], 1);
+    const std::size_t take = std::min({piece, size, text_.size() - offset_});
+    std::copy_n(text_.data() + offset_, take, buffer);
+    lineFeeds_ += static_cast<std::size_t>(std::count(buffer, buffer + take, '\n'));
+    offset_ += take;
+    return take;
+  }
+  bool heldALineFeed = false;
+
+ private:
+  const std::string& text_;
+  const std::vector<std::size_t>& pieces_;
+  const MemorySink& sink_;
+  std::size_t next_ = 0;
+  std::size_t offset_ = 0;
+  std::size_t lineFeeds_ = 0;
+};
+
+}  // namespace
 
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
                          bool reportUnknown) {
   StreamRun run;
-  StreamSubstituter engine;
+  UnknownEnumeratorHandler report;
   if (reportUnknown) {
-    engine.reportUnknownTo([&run](const UnknownEnumerator& unknown) {
+    report = [&run](const UnknownEnumerator& unknown) {
       run.unknown.push_back(std::to_string(unknown.line) + ":" + std::to_string(unknown.column) +
                             " " + registry()[unknown.type]->typeName +
                             "::" + std::string(unknown.name) + (unknown.nameCut ? "..." : ""));
-    });
+    };
   }
-  std::string pending;
-  std::size_t next = 0;
-  for (std::size_t piece = 0;; ++piece) {
-    const std::size_t take =
-        std::min(std::max<std::size_t>(pieces[piece % pieces.size()], 1), input.size() - next);
-    pending.append(input, next, take);
-    next += take;
-    const bool atEnd = take == 0;
-    std::string out(engine.outputCapacity(pending.size()), '\0');
-    char* cursor = out.data();
-    const std::size_t consumed = engine.substitute(pending.data(), pending.size(), atEnd, cursor);
-    run.output.append(out.data(), cursor);
-    pending.erase(0, consumed);
-    run.heldTooMuch = run.heldTooMuch || pending.size() > engine.heldBackLimit();
-    run.heldALineFeed = run.heldALineFeed || pending.find('\n') != std::string::npos;
-    if (atEnd) {
-      run.heldTooMuch = run.heldTooMuch || !pending.empty();
-      return run;
-    }
+  MemorySink sink;
+  PieceSource source(input, pieces, sink);
+  try {
+    preprocess(source, sink, report);
+  } catch (const std::logic_error&) {
+    run.heldTooMuch = true;
   }
+  run.output = std::move(sink.text);
+  run.heldALineFeed = source.heldALineFeed;
+  return run;
 }
 
 }  // namespace wqnprep::testing

@@ -1,5 +1,5 @@
-// Drives the streaming engine the way the program does, over a text held in memory; shared by the
-// unit tests and the fuzzer.
+// Runs the program's own block loop, preprocess(), over a text held in memory and handed out in
+// pieces of chosen sizes; shared by the unit tests and the fuzzer.
 #pragma once
 
 #include <cstddef>
@@ -11,12 +11,12 @@ namespace wqnprep::testing {
 struct StreamRun {
   std::string output;
   std::vector<std::string> unknown;  // each unknown enumerator as "LINE:COLUMN TYPE::NAME"
-  bool heldTooMuch = false;          // more than heldBackLimit() bytes were left unconsumed
-  bool heldALineFeed = false;        // an unconsumed rest held a line feed
+  bool heldTooMuch = false;          // the loop found the engine keeping back more than it may
+  bool heldALineFeed = false;        // more input was asked for before a whole line was written
 };
 
-// Feeds `input` to a fresh engine in pieces of the given sizes (cycled, each at least 1), as the
-// program does: unconsumed bytes go again at the front of the next piece.
+// Hands `input` to preprocess() in reads of the given sizes (cycled, each at least 1), the way a
+// pipe hands out whatever has arrived.
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
                          bool reportUnknown = false);
 

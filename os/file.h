@@ -1,0 +1,98 @@
+// The operating system's files, behind an interface that names no system's own types, so that
+// everything above it is written once. os/posix_*.cpp implement it for POSIX systems.
+//
+// Every operation returns the system's error code, empty on success; the callers turn it into a
+// message that names the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <system_error>
+
+namespace wqnprep::os {
+
+// What the system tells about an open file.
+struct FileInfo {
+  bool directory = false;
+  bool regular = false;
+  // Together they name the file on this machine, whatever name it was opened by.
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  std::uint32_t permissions = 0;  // the permission bits, as in 0644
+};
+
+inline bool sameFile(const FileInfo& a, const FileInfo& b) {
+  return a.volume == b.volume && a.index == b.index;
+}
+
+// An open file. A standard stream is borrowed and never closed; any other file is closed when
+// its File goes.
+class File {
+ public:
+  using Handle = std::intptr_t;  // a descriptor or a handle, whatever the system uses
+
+  File() = default;
+  File(Handle handle, bool owned) : handle_(handle), owned_(owned) {}
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool isOpen() const { return handle_ != kNone; }
+  Handle handle() const { return handle_; }
+
+  std::error_code inspect(FileInfo& info) const;
+  // Reads up to `size` bytes; `got` is 0 only at the end of the file.
+  std::error_code read(char* buffer, std::size_t size, std::size_t& got);
+  // Writes all `size` bytes.
+  std::error_code write(const char* data, std::size_t size);
+  // Empties the file.
+  std::error_code truncate();
+  // Goes back to the start, to read what was written.
+  std::error_code rewind();
+  // Closes the file, reporting written data that the system lost. A borrowed stream is only
+  // let go.
+  std::error_code close();
+
+ private:
+  static constexpr Handle kNone = -1;
+  Handle handle_ = kNone;
+  bool owned_ = false;
+};
+
+File standardInput();
+File standardOutput();
+
+// Opens an existing file for reading.
+std::error_code openForReading(const std::string& path, File& file);
+// Opens a file for writing, creating it if it is missing. An existing file keeps its content.
+std::error_code openForWriting(const std::string& path, File& file);
+
+// An unnamed temporary file, for holding data back: it has no name anyone else can open, and
+// vanishes with the process however that ends. It goes in $TMPDIR, or else /tmp.
+std::error_code openSpool(File& file);
+
+// Copies `from`, from its current position to its end, to `to` at its current position.
+std::error_code copyRest(File& from, File& to);
+
+// Replacing a file by a new one written beside it.
+//
+// Where a write through `path` lands: the file that a symbolic link names, or `path` itself.
+std::string finalPath(const std::string& path);
+// What the system tells about the file at `path`, following symbolic links.
+std::error_code inspectPath(const std::string& path, FileInfo& info);
+// Creates an empty file in the folder of `target`, named ".NAME.wqnprep-XXXXXX", with the
+// permission bits of `like`, or those a new file gets when `like` is null; `created` is its path.
+std::error_code createBeside(const std::string& target, const FileInfo* like, File& file,
+                             std::string& created);
+// Puts the file at `from` in the place of `to`, in one step.
+std::error_code replaceFile(const std::string& from, const std::string& to);
+void removeFile(const std::string& path) noexcept;
+
+// Writes to standard error without allocating, for when nothing else can report: before main,
+// or with memory exhausted. A failure is ignored, as nothing is left to report it to.
+void writeToStandardError(const char* text, std::size_t size) noexcept;
+
+}  // namespace wqnprep::os

@@ -1,0 +1,120 @@
+// The POSIX implementation of open files: file descriptors.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "os/file.h"
+#include "os/posix_descriptors.h"
+
+namespace wqnprep::os {
+namespace {
+
+using posix::keepOffStandardStreams;
+using posix::lastError;
+
+int fdOf(const File& file) {
+  return static_cast<int>(file.handle());
+}
+
+std::error_code openWith(const std::string& path, int flags, File& file) {
+  const int fd = keepOffStandardStreams(::open(path.c_str(), flags | O_CLOEXEC, 0666));
+  if (fd < 0) return lastError();
+  file = File(fd, true);
+  return {};
+}
+
+}  // namespace
+
+File::~File() {
+  (void)close();
+}
+
+File::File(File&& other) noexcept
+    : handle_(std::exchange(other.handle_, kNone)), owned_(other.owned_) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    (void)close();
+    handle_ = std::exchange(other.handle_, kNone);
+    owned_ = other.owned_;
+  }
+  return *this;
+}
+
+std::error_code File::inspect(FileInfo& info) const {
+  struct stat status {};
+  if (::fstat(fdOf(*this), &status) != 0) return lastError();
+  info.directory = S_ISDIR(status.st_mode);
+  info.regular = S_ISREG(status.st_mode);
+  info.volume = static_cast<std::uint64_t>(status.st_dev);
+  info.index = static_cast<std::uint64_t>(status.st_ino);
+  info.permissions = static_cast<std::uint32_t>(status.st_mode & 07777);
+  return {};
+}
+
+std::error_code File::read(char* buffer, std::size_t size, std::size_t& got) {
+  for (;;) {
+    const ssize_t count = ::read(fdOf(*this), buffer, size);
+    if (count >= 0) {
+      got = static_cast<std::size_t>(count);
+      return {};
+    }
+    if (errno != EINTR) return lastError();
+  }
+}
+
+std::error_code File::write(const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t put = ::write(fdOf(*this), data, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return lastError();
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return {};
+}
+
+std::error_code File::truncate() {
+  if (::ftruncate(fdOf(*this), 0) != 0) return lastError();
+  return {};
+}
+
+std::error_code File::rewind() {
+  if (::lseek(fdOf(*this), 0, SEEK_SET) != 0) return lastError();
+  return {};
+}
+
+std::error_code File::close() {
+  const int fd = static_cast<int>(std::exchange(handle_, kNone));
+  // After an interrupted close the descriptor is gone all the same, and nothing was lost.
+  if (owned_ && fd >= 0 && ::close(fd) != 0 && errno != EINTR) return lastError();
+  return {};
+}
+
+File standardInput() {
+  return {STDIN_FILENO, false};
+}
+
+File standardOutput() {
+  return {STDOUT_FILENO, false};
+}
+
+std::error_code openForReading(const std::string& path, File& file) {
+  return openWith(path, O_RDONLY, file);
+}
+
+std::error_code openForWriting(const std::string& path, File& file) {
+  return openWith(path, O_WRONLY | O_CREAT, file);
+}
+
+void writeToStandardError(const char* text, std::size_t size) noexcept {
+  const ssize_t written = ::write(STDERR_FILENO, text, size);
+  (void)written;
+}
+
+}  // namespace wqnprep::os
