@@ -3,6 +3,8 @@
 #   end_to_end.sh SOURCE_DIR [RUNNER...] PROGRAM
 # RUNNER is how to start a Windows program here (for instance `env WINEDEBUG=-all wine`); none
 # on Windows itself (Git Bash, MSYS2). Every case runs in a fresh folder, with relative paths.
+# The tables below hold file contents as printf formats, so that they can name any byte.
+# shellcheck disable=SC2059
 set -uo pipefail
 
 source_dir=$1
@@ -294,6 +296,7 @@ done
 if ! $under_wine; then
   begin "standard output appending to the input"
   printf 'WQNRuleID::applicableForAll\n' >script.sql
+  # shellcheck disable=SC2094 # reading and appending to one file is the point
   "${command[@]}" script.sql - >>script.sql 2>../stderr
   status=$?
   err=$(cat ../stderr)
