@@ -38,7 +38,12 @@ begin() {
 # redirected by the caller.
 run() {
   "${command[@]}" "$@" >../stdout 2>../stderr
-  status=$?
+  collect $?
+}
+
+# After a run that wrote to ../stdout and ../stderr: its status and both streams, to the byte.
+collect() {
+  status=$1
   out=$(cat ../stdout; echo x)
   out=${out%x}
   err=$(cat ../stderr; echo x)
@@ -157,9 +162,9 @@ all_bytes() {
 
 begin "- - passes all 256 byte values"
 all_bytes >in.bin
+: >../stdout
 "${command[@]}" - - <in.bin >out.bin 2>../stderr
-status=$?
-err=$(cat ../stderr)
+collect $?
 expect_status 0
 expect_err ""
 cmp -s out.bin <(all_bytes; printf '\n') || fail "differs: $(cmp out.bin <(all_bytes; printf '\n'))"
@@ -172,8 +177,10 @@ expect_status 0
 
 begin "- as input, a file as output"
 printf 'ServerType::stWins' | "${command[@]}" - out.sql >../stdout 2>../stderr
-status=$?
+collect $?
 expect_status 0
+expect_out ""
+expect_err ""
 expect_file out.sql '1\n'
 
 begin "a file as input, - as output"
@@ -182,6 +189,50 @@ run in.sql -
 expect_status 0
 expect_out $'3\r\n'
 expect_err ""
+
+begin "--warn-unknown names standard input <stdin>"
+printf 'WQNRuleID::zzz' | "${command[@]}" --warn-unknown - - >../stdout 2>../stderr
+collect $?
+expect_status 0
+expect_out $'WQNRuleID::zzz\n'
+expect_err "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID'"$'\n'
+
+# Each line comes out before the next goes in: the program can sit in a slowly fed pipe. A
+# line held back would leave the read below waiting, and CTest's time limit would end the run.
+begin "each line reaches standard output before the next is sent"
+: >../stdout
+coproc program { "${command[@]}" - - 2>../stderr; }
+lines=("WQNRuleID::applicableForAll,|0," "no token|no token" "(ServerType::stWins)|(1)")
+for entry in "${lines[@]}"; do
+  printf '%s\n' "${entry%%|*}" >&"${program[1]}"
+  IFS= read -r line <&"${program[0]}"
+  [[ $line == "${entry#*|}" ]] || fail "sent '${entry%%|*}', got '$line'"
+done
+printf 'WQNRuleID::applicableForHNs' >&"${program[1]}"  # the last line, without a line feed
+eval "exec ${program[1]}>&-"
+IFS= read -r line <&"${program[0]}"
+[[ $line == 2 ]] || fail "last line: got '$line'"
+# shellcheck disable=SC2154 # set by coproc
+wait "$program_PID"
+collect $?
+expect_status 0
+expect_err ""
+
+begin "closed standard streams are errors"
+printf 'ServerType::stWins\n' >in.sql
+: >../stdout
+"${command[@]}" in.sql - >&- 2>../stderr
+collect $?
+expect_error "cannot write output '<stdout>': "
+for option in --version --help --list; do
+  "${command[@]}" "$option" >&- 2>../stderr
+  collect $?
+  expect_error ""
+done
+"${command[@]}" - out.sql <&- 2>../stderr
+collect $?
+expect_error "cannot "
+[[ $err == *"'<stdin>'"* ]] || fail "stderr $(printf %q "$err") names no <stdin>"
 
 begin "informational output has bare line feeds"
 run --list
@@ -215,6 +266,13 @@ for entry in "${command_line_cases[@]}"; do
   expect_err ""
   [[ -z $(ls -A) ]] || fail "files were made: $(ls -A)"
 done
+
+begin "options after the paths"
+printf 'WQNRuleID::applicableForVEs\nWQNRuleID::zzz\n' >in.sql
+run in.sql out.sql --warn-unknown
+expect_status 0
+expect_err "in.sql:2:1: warning: unknown enumerator 'zzz' of 'WQNRuleID'"$'\n'
+expect_file out.sql '1\nWQNRuleID::zzz\n'
 
 begin "-- before a path that begins with -"
 printf 'ServerType::stWins\n' >-draft.sql
@@ -296,11 +354,10 @@ done
 if ! $under_wine; then
   begin "standard output appending to the input"
   printf 'WQNRuleID::applicableForAll\n' >script.sql
+  : >../stdout
   # shellcheck disable=SC2094 # reading and appending to one file is the point
   "${command[@]}" script.sql - >>script.sql 2>../stderr
-  status=$?
-  err=$(cat ../stderr)
-  out=""
+  collect $?
   expect_error "output '<stdout>' is the input file 'script.sql'; refusing to overwrite it"
   expect_file script.sql 'WQNRuleID::applicableForAll\n'
 fi
