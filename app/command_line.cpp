@@ -1,33 +1,101 @@
 #include "app/command_line.h"
 
-#include <string_view>
-
 namespace wqnprep {
+namespace {
 
-CommandLine parseCommandLine(int argc, const char* const argv[]) {
-  CommandLine line;
-  bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      line.paths.emplace_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      line.help = true;
-    } else if (arg == "--version") {
-      line.version = true;
-    } else if (arg == "--list") {
-      line.list = true;
-    } else if (arg == "--warn-unknown") {
-      line.warnUnknown = true;
-    } else if (arg == "--strict") {
-      line.strict = true;
+using Kind = CommandLineMistake::Kind;
+
+class Parser {
+ public:
+  Parser(std::span<const OptionSpec> table, int argc, const char* const argv[])
+      : table_(table), argc_(argc), argv_(argv) {
+    line_.given.resize(table.size());
+  }
+
+  CommandLine run() {
+    bool optionsEnded = false;
+    for (next_ = 1; next_ < argc_ && !line_.mistake;) {
+      const std::string_view arg = argv_[next_++];
+      if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+        line_.paths.emplace_back(arg);
+      } else if (arg == "--") {
+        optionsEnded = true;
+      } else if (arg[1] == '-') {
+        longOption(arg);
+      } else {
+        shortOption(arg);
+      }
+    }
+    return std::move(line_);
+  }
+
+ private:
+  // "--name", "--name=VALUE" or "--name VALUE".
+  void longOption(std::string_view arg) {
+    const std::string_view body = arg.substr(2);
+    const std::string_view::size_type equals = body.find('=');
+    const std::string_view name = body.substr(0, equals);
+    for (std::size_t row = 0; row < table_.size(); ++row) {
+      if (table_[row].name != name) continue;
+      const std::string_view typed = arg.substr(0, 2 + name.size());
+      if (equals == std::string_view::npos) {
+        take(row, typed, std::nullopt);
+      } else if (table_[row].argument.empty()) {
+        fail(Kind::kUnexpectedArgument, typed);
+      } else {
+        take(row, typed, body.substr(equals + 1));
+      }
+      return;
+    }
+    fail(Kind::kUnknownOption, arg);
+  }
+
+  // "-x", "-xVALUE" or "-x VALUE". Options without a value are not bundled ("-ab").
+  void shortOption(std::string_view arg) {
+    for (std::size_t row = 0; row < table_.size(); ++row) {
+      if (table_[row].shortName != arg[1]) continue;
+      if (arg.size() == 2) {
+        take(row, arg, std::nullopt);
+        return;
+      }
+      if (!table_[row].argument.empty()) {
+        take(row, arg.substr(0, 2), arg.substr(2));
+        return;
+      }
+      break;
+    }
+    fail(Kind::kUnknownOption, arg);
+  }
+
+  // Records the option; one that needs a value and has none attached takes the next argument.
+  void take(std::size_t row, std::string_view typed, std::optional<std::string_view> attached) {
+    if (table_[row].argument.empty()) {
+      line_.given[row].emplace_back();
+    } else if (attached) {
+      line_.given[row].emplace_back(*attached);
+    } else if (next_ < argc_) {
+      line_.given[row].emplace_back(argv_[next_++]);
     } else {
-      line.valid = false;
+      fail(Kind::kMissingArgument, typed);
     }
   }
-  return line;
+
+  void fail(Kind kind, std::string_view option) {
+    line_.mistake = CommandLineMistake{kind, std::string(option)};
+  }
+
+  std::span<const OptionSpec> table_;
+  int argc_;
+  const char* const* argv_;
+  int next_ = 1;
+  CommandLine line_;
+};
+
+}  // namespace
+
+CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc,
+                             const char* const argv[]) {
+  return Parser(table, argc, argv).run();
 }
 
 }  // namespace wqnprep

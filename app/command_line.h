@@ -1,23 +1,50 @@
-// The command line: `wqnprep [OPTIONS] INPUT OUTPUT`.
+// The command line: options described by a table (app/options.h), and the paths.
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace wqnprep {
 
+// One row of an option table: what the parser accepts and what --help says about it.
+struct OptionSpec {
+  std::string_view name;      // the long form without "--": "warn-unknown"
+  char shortName = '\0';      // 'h' for -h; '\0' when there is none
+  std::string_view argument;  // what --help calls the value ("DIR"); empty: the option takes none
+  std::string_view help;      // for --help; a line feed starts a continuation line
+};
+
+// A row of a table, by position.
+struct OptionRow {
+  std::size_t index;
+};
+
+// Why a command line cannot be used, with the option as it was typed ("--strcit", "-x").
+struct CommandLineMistake {
+  enum class Kind { kUnknownOption, kMissingArgument, kUnexpectedArgument };
+  Kind kind;
+  std::string option;
+};
+
 struct CommandLine {
-  bool valid = true;  // false for an unknown option
-  bool help = false;
-  bool version = false;
-  bool list = false;
-  bool warnUnknown = false;
-  bool strict = false;
-  std::vector<std::string> paths;  // everything that is not an option, in order
+  // Per table row, one entry per time the option was given, in order: its value, or "" for an
+  // option that takes none. Any option may be given more than once.
+  std::vector<std::vector<std::string>> given;
+  std::vector<std::string> paths;             // everything that is not an option, in order
+  std::optional<CommandLineMistake> mistake;  // the first one; parsing stops there
+
+  bool has(OptionRow row) const { return !given[row.index].empty(); }
+  const std::vector<std::string>& values(OptionRow row) const { return given[row.index]; }
 };
 
 // Options may come before, between or after the paths; "--" ends them, so that a path after it
-// may begin with '-'. A lone "-" is a path (standard input or output).
-CommandLine parseCommandLine(int argc, const char* const argv[]);
+// may begin with '-'. A lone "-" is a path (standard input or output). An option's value may be
+// attached ("--name=VALUE", "-xVALUE") or be the next argument ("--name VALUE", "-x VALUE"),
+// which is taken whatever it begins with.
+CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc, const char* const argv[]);
 
 }  // namespace wqnprep

@@ -1,38 +1,48 @@
 #include "app/diagnostics.h"
 
-#include <algorithm>
-
-#include "symbols/tables.h"
-#include "text/edit_distance.h"
+#include <cstdio>
 
 namespace wqnprep {
 
-std::string closestRowName(std::size_t type, std::string_view name) {
-  const SymbolTable& table = *registry()[type];
-  // Close enough: a slip of a letter or two, more in a long name.
-  const std::size_t tolerance = std::max<std::size_t>(2, name.size() / 6);
-  std::string best;
-  std::size_t bestDistance = tolerance + 1;
-  for (const SymbolEntry& row : table.rows) {
-    const std::size_t distance = editDistanceIgnoringCase(name, row.name);
-    if (distance < bestDistance) best = row.name, bestDistance = distance;
-  }
-  return best;
+namespace {
+
+void appendFinding(std::string& text, const std::string& file, const char* severity,
+                   const Finding& finding) {
+  text += file;
+  text += ':';
+  text += std::to_string(finding.line);
+  text += ':';
+  text += std::to_string(finding.column);
+  text += ": ";
+  text += severity;
+  text += ": ";
+  text += finding.message;
+  text += " [";
+  text += findingKindName(finding.kind);
+  text += ']';
 }
 
-std::string formatUnknown(const std::string& file, const char* severity,
-                          const UnknownEnumerator& unknown) {
-  std::string name(unknown.name);
-  if (unknown.nameCut) name += "...";
-  std::string message = file + ":" + std::to_string(unknown.line) + ":" +
-                        std::to_string(unknown.column) + ": " + severity +
-                        ": unknown enumerator '" + name + "' of '" +
-                        registry()[unknown.type]->typeName + "'";
-  if (!unknown.nameCut) {
-    const std::string suggestion = closestRowName(unknown.type, unknown.name);
-    if (!suggestion.empty()) message += "; did you mean '" + suggestion + "'?";
-  }
-  return message;
+}  // namespace
+
+std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
+  std::string text;
+  appendFinding(text, file, severity, finding);
+  return text;
+}
+
+void FindingPrinter::print(const Finding& finding) {
+  ++count_;
+  appendFinding(gathered_, file_, severity_, finding);
+  gathered_ += '\n';
+  if (gathered_.size() >= std::size_t{32} * 1024) flush();
+}
+
+// Nothing is left to tell if the write fails; the exit status still does.
+void FindingPrinter::flush() {
+  if (gathered_.empty()) return;
+  (void)std::fwrite(gathered_.data(), 1, gathered_.size(), stderr);
+  (void)std::fflush(stderr);
+  gathered_.clear();
 }
 
 }  // namespace wqnprep

@@ -1,20 +1,38 @@
-// Reports of unknown enumerators, in the format compilers use.
+// Findings on standard error, in the format compilers and editors understand.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "symbols/stream_substituter.h"
+#include "text/quoted_name.h"
+
+#include "findings/finding.h"
 
 namespace wqnprep {
 
-// The closest row name of registry table `type` to `name`, or "" when none is close enough to
-// be the one meant.
-std::string closestRowName(std::size_t type, std::string_view name);
+// "FILE:LINE:COLUMN: SEVERITY: MESSAGE [KIND]".
+std::string formatFinding(const std::string& file, const char* severity, const Finding& finding);
 
-// "FILE:LINE:COLUMN: SEVERITY: unknown enumerator 'NAME' of 'TYPE'" and, when a row name is
-// close, "; did you mean 'ROW'?".
-std::string formatUnknown(const std::string& file, const char* severity,
-                          const UnknownEnumerator& unknown);
+// Writes findings to standard error, gathered into writes of some kilobytes: a write for each of
+// thousands of findings would cost more than finding them. What is gathered is written at the
+// latest when the printer goes, also when an error ends the run.
+class FindingPrinter {
+ public:
+  FindingPrinter(const std::string& file, const char* severity)
+      : file_(printableName(file)), severity_(severity) {}
+  ~FindingPrinter() { flush(); }
+  FindingPrinter(const FindingPrinter&) = delete;
+  FindingPrinter& operator=(const FindingPrinter&) = delete;
+
+  void print(const Finding& finding);
+  void flush();
+  std::size_t count() const { return count_; }
+
+ private:
+  std::string file_;
+  const char* severity_;
+  std::string gathered_;
+  std::size_t count_ = 0;
+};
 
 }  // namespace wqnprep

@@ -3,13 +3,15 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "text/quoted_name.h"
+
 namespace wqnprep {
 namespace {
 
 constexpr const char* kStandardStream = "-";
 
 [[noreturn]] void raise(std::error_code error, const std::string& what, const std::string& name) {
-  throw std::system_error(error, what + " '" + name + "'");
+  throw std::system_error(error, what + " " + quotedName(name));
 }
 
 void check(std::error_code error, const std::string& what, const std::string& name) {
@@ -20,14 +22,6 @@ os::FileInfo infoOf(const os::File& file, const std::string& what, const std::st
   os::FileInfo info;
   check(file.inspect(info), what, name);
   return info;
-}
-
-// Writing a regular file that is also the input would destroy it, or feed the output back in.
-void refuseInput(const os::FileInfo& out, const std::string& name, const InputFile& input) {
-  if (out.regular && os::sameFile(out, input.info())) {
-    throw std::runtime_error("output '" + name + "' is the input file '" + input.name() +
-                             "'; refusing to overwrite it");
-  }
 }
 
 }  // namespace
@@ -43,8 +37,9 @@ InputFile::InputFile(const std::string& path) {
   info_ = infoOf(file_, "cannot open input", name_);
   // A directory opens fine and fails only on the first read; refuse it before the output is
   // touched.
-  if (info_.directory)
+  if (info_.directory) {
     raise(std::make_error_code(std::errc::is_a_directory), "cannot read input", name_);
+  }
 }
 
 std::size_t InputFile::read(char* buffer, std::size_t size) {
@@ -53,57 +48,74 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
-OutputFile::OutputFile(const std::string& path, const InputFile& input, bool replaceWhenDone) {
+OutputFile::OutputFile(const std::string& path, const InputFile& input)
+    : path_(path), inputName_(input.name()), input_(input.info()) {
   if (path == kStandardStream) {
     name_ = "<stdout>";
+    standard_ = true;
     file_ = os::standardOutput();
-    refuseInput(infoOf(file_, "cannot write output", name_), name_, input);
+    info_ = infoOf(file_, "cannot write output", name_);
+    refuseInput();
     return;
   }
   name_ = path;
-  os::FileInfo existing;
-  const bool exists = !os::inspectPath(path, existing);
-  if (replaceWhenDone && (!exists || existing.regular)) {
-    openBeside(path, input);
-  } else {
-    openInPlace(path, input);
+  // Opened without truncation: nothing changes until there is something to write.
+  const std::error_code error = os::openExistingForWriting(path, file_);
+  if (error == std::errc::no_such_file_or_directory) {
+    check(os::checkCreatable(path), "cannot open output", path);
+    return;
+  }
+  check(error, "cannot open output", path);
+  info_ = infoOf(file_, "cannot open output", path);
+  refuseInput();
+}
+
+// Writing a regular file that is also the input would destroy it, or feed the output back in.
+void OutputFile::refuseInput() const {
+  if (info_.regular && os::sameFile(info_, input_)) {
+    throw std::runtime_error("output " + quotedName(name_) + " is the input file " +
+                             quotedName(inputName_) + "; refusing to overwrite it");
   }
 }
 
-void OutputFile::openInPlace(const std::string& path, const InputFile& input) {
-  // Opened without truncation: the file is emptied only once it is known not to be the input.
-  check(os::openForWriting(path, file_), "cannot open output", path);
-  const os::FileInfo out = infoOf(file_, "cannot open output", path);
-  refuseInput(out, path, input);
-  if (out.regular) check(file_.truncate(), "cannot empty output", path);
-}
-
-void OutputFile::openBeside(const std::string& path, const InputFile& input) {
-  // Through a symbolic link, the file it names is the one replaced.
-  target_ = os::finalPath(path);
-  os::FileInfo existing;
-  const bool exists = !os::inspectPath(target_, existing);
-  if (exists) refuseInput(existing, path, input);
-  const std::error_code error =
-      os::createBeside(target_, exists ? &existing : nullptr, file_, temporary_);
-  check(error, "cannot open output", path);
-}
-
-OutputFile::~OutputFile() {
-  (void)file_.close();
-  if (!temporary_.empty()) os::removeFile(temporary_);
+void OutputFile::prepare() {
+  if (prepared_) return;
+  prepared_ = true;
+  if (!file_.isOpen()) {
+    check(os::openForWriting(path_, file_), "cannot open output", path_);
+    info_ = infoOf(file_, "cannot open output", path_);
+    refuseInput();
+  }
+  // Standard output is written where the caller's redirection put it.
+  if (!standard_ && info_.regular) check(file_.truncate(), "cannot empty output", path_);
 }
 
 void OutputFile::write(const char* data, std::size_t size) {
+  prepare();
   check(file_.write(data, size), "cannot write output", name_);
 }
 
+void OutputFile::copyFrom(os::File& spool) {
+  prepare();
+  check(os::copyRest(spool, file_), "cannot write output", name_);
+}
+
 void OutputFile::commit() {
+  prepare();
   check(file_.close(), "cannot write output", name_);
-  if (!temporary_.empty()) {
-    check(os::replaceFile(temporary_, target_), "cannot replace output", name_);
-    temporary_.clear();
-  }
+}
+
+SpoolFile::SpoolFile() : folder_(os::temporaryFolder()) {
+  check(os::openSpool(file_), "cannot create a temporary file in", folder_);
+}
+
+void SpoolFile::write(const char* data, std::size_t size) {
+  check(file_.write(data, size), "cannot write a temporary file in", folder_);
+}
+
+os::File& SpoolFile::rewound() {
+  check(file_.rewind(), "cannot read back a temporary file in", folder_);
+  return file_;
 }
 
 }  // namespace wqnprep

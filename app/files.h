@@ -1,6 +1,9 @@
-// The two files of a run, opened the way a preprocessing step needs them: the input is checked
-// before the output is touched, and the output is never the input under another name. The path
-// "-" stands for standard input or standard output.
+// The files of a run, opened the way a preprocessing step needs them: the input is checked
+// before the output is touched, the output is checked before the input is read, and the output
+// is never the input under another name. The path "-" stands for standard input or standard
+// output.
+//
+// Errors are std::system_error naming the file and the system's reason.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +14,7 @@
 
 namespace wqnprep {
 
-// A readable input. Errors are std::system_error naming the input and the system's reason.
+// A readable input.
 class InputFile : public ByteSource {
  public:
   explicit InputFile(const std::string& path);
@@ -28,31 +31,48 @@ class InputFile : public ByteSource {
   os::FileInfo info_;
 };
 
-// An output, written in place (created or emptied as it is opened), or, when `replaceWhenDone`
-// is set and the output is a regular file or a new one, written to a temporary file beside it
-// that replaces it only at commit(): a run that fails leaves the output as it was.
+// An output, checked as it is constructed but left as it is (a missing one is not created yet)
+// until the first write, or commit() or copyFrom() without one: only then is it created or
+// emptied. So a run that fails before it has anything to write leaves the output untouched.
 class OutputFile : public ByteSink {
  public:
-  OutputFile(const std::string& path, const InputFile& input, bool replaceWhenDone = false);
-  ~OutputFile() override;  // discards an uncommitted temporary file
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
+  OutputFile(const std::string& path, const InputFile& input);
 
   void write(const char* data, std::size_t size) override;
-  // Closes the output (and puts the temporary file in its place), raising if the system reports
-  // that written data were lost.
+  // Writes the rest of `spool` to the output.
+  void copyFrom(os::File& spool);
+  // Closes the output, raising if the system reports that written data were lost.
   void commit();
 
   // The path as given, or "<stdout>".
   const std::string& name() const { return name_; }
 
  private:
-  void openInPlace(const std::string& path, const InputFile& input);
-  void openBeside(const std::string& path, const InputFile& input);
+  void refuseInput() const;
+  void prepare();
 
+  std::string path_;
   std::string name_;
-  std::string temporary_;  // the file that replaces `target_` at commit, if any
-  std::string target_;
+  std::string inputName_;
+  os::FileInfo input_;
+  os::File file_;
+  os::FileInfo info_;
+  bool standard_ = false;
+  bool prepared_ = false;
+};
+
+// An unnamed temporary file that holds the output back until it is known to be right; it
+// vanishes with the process however that ends.
+class SpoolFile : public ByteSink {
+ public:
+  SpoolFile();
+
+  void write(const char* data, std::size_t size) override;
+  // The file, read from its start.
+  os::File& rewound();
+
+ private:
+  std::string folder_;
   os::File file_;
 };
 

@@ -1,8 +1,10 @@
 #include "app/help.h"
 
-#include <iostream>
-#include <stdexcept>
+#include <string>
+#include <string_view>
 
+#include "app/options.h"
+#include "app/standard_output.h"
 #include "app/usage.h"
 #include "symbols/tables.h"
 
@@ -13,58 +15,93 @@
 namespace wqnprep {
 namespace {
 
-void flushStandardOutput() {
-  if (!std::cout.flush()) throw std::runtime_error("cannot write to standard output");
+// Where the help of every option begins.
+constexpr std::string::size_type kHelpColumn = 20;
+
+// "  -h, --help", "      --version", "  -d, --output-dir=DIR".
+std::string optionLabel(const OptionSpec& option) {
+  std::string label = "  ";
+  label +=
+      option.shortName == '\0' ? std::string("    ") : std::string{'-', option.shortName, ',', ' '};
+  label += "--";
+  label += option.name;
+  if (!option.argument.empty()) {
+    label += '=';
+    label += option.argument;
+  }
+  return label;
+}
+
+// The label, then the help at kHelpColumn: beside the label when two blanks fit between them,
+// otherwise on the next line; continuation lines of the help start there too.
+std::string optionEntry(const std::string& label, std::string_view help) {
+  std::string entry = label;
+  if (label.size() + 2 <= kHelpColumn) {
+    entry.append(kHelpColumn - label.size(), ' ');
+  } else {
+    entry += '\n';
+    entry.append(kHelpColumn, ' ');
+  }
+  for (const char c : help) {
+    entry += c;
+    if (c == '\n') entry.append(kHelpColumn, ' ');
+  }
+  return entry + '\n';
 }
 
 }  // namespace
 
 void printHelp(const std::string& programPath) {
-  printUsage(programPath);
-  std::cout << R"(
+  const std::string name = programName(programPath);
+  std::string text =
+      "usage: " + name + " [OPTIONS] INPUT OUTPUT\n" + std::string(7, ' ') + name + " --list\n";
+  text += R"(
 Copies INPUT to OUTPUT and replaces every platform symbol standing as a whole word:
 qualified enumerators such as WQNOperationID::OPID_LICENSE_GENERALREAD by their numbers,
 and WQNGlobalScopeGUID by the global scope identifier.
 
-usage: wqnprep [OPTIONS] INPUT OUTPUT
-       wqnprep --list
-
 INPUT or OUTPUT may be '-' for standard input or standard output.
 
 options:
-  -h, --help        show this help and exit
-      --version     show the version and exit
-      --list        print every symbol and its value, separated by a tab, and exit
-      --warn-unknown
-                    warn on standard error about unknown enumerators of known types:
-                    FILE:LINE:COLUMN: warning: unknown enumerator 'NAME' of 'TYPE'
-      --strict      report unknown enumerators as errors, all of them, and exit with
-                    status 1 without writing OUTPUT (an existing OUTPUT is left as it was)
-  --                end of options: a path after it may begin with '-'
-
+)";
+  for (const OptionSpec& option : kOptions) text += optionEntry(optionLabel(option), option.help);
+  text += optionEntry("  --", "end of options: a path after it may begin with '-'");
+  text += R"(
 exit status:
   0  OUTPUT was written
-  1  an error, reported on standard error ("Error: ..."), or --strict found unknown enumerators
-  2  wrong command line: the usage line is printed
+  1  an error, reported on standard error ("Error: ..."), or --strict found something
+  2  wrong command line: an unknown option or a missing or unwanted argument is named on
+     standard error; for not exactly two paths the usage line is printed
 )";
-  flushStandardOutput();
+  writeToStandardOutput(text);
 }
 
 void printVersion() {
-  std::cout << "wqnprep " << WQNPREP_VERSION << '\n';
-  flushStandardOutput();
+  writeToStandardOutput("wqnprep " WQNPREP_VERSION
+                        "\n"
+                        "Copyright (C) 2026 the wqnprep authors\n"
+                        "License: MIT <https://opensource.org/licenses/MIT>\n"
+                        "This is free software: you are free to change and redistribute it.\n"
+                        "There is NO WARRANTY, to the extent permitted by law.\n");
 }
 
 void printSymbolList() {
+  std::string text;
   for (const SymbolTable* table : registry()) {
     for (const SymbolEntry& row : table->rows) {
-      std::cout << qualifiedToken(*table, row) << '\t' << row.value << '\n';
+      text += qualifiedToken(*table, row);
+      text += '\t';
+      text += row.value;
+      text += '\n';
     }
   }
   for (const SymbolEntry& entry : globalScopeList()) {
-    std::cout << entry.name << '\t' << entry.value << '\n';
+    text += entry.name;
+    text += '\t';
+    text += entry.value;
+    text += '\n';
   }
-  flushStandardOutput();
+  writeToStandardOutput(text);
 }
 
 }  // namespace wqnprep

@@ -13,9 +13,8 @@ constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
 
 }  // namespace
 
-void preprocess(ByteSource& input, ByteSink& output, const UnknownEnumeratorHandler& onUnknown) {
+void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   StreamSubstituter substituter;
-  if (onUnknown) substituter.reportUnknownTo(onUnknown);
   // Room for a block and the few bytes held back from the previous one.
   std::vector<char> in(kBlockSize + substituter.heldBackLimit());
   std::vector<char> out(substituter.outputCapacity(in.size()));
@@ -23,6 +22,13 @@ void preprocess(ByteSource& input, ByteSink& output, const UnknownEnumeratorHand
   for (;;) {
     const std::size_t got = input.read(in.data() + held, kBlockSize);
     const std::size_t size = held + got;
+    if (findings != nullptr) {
+      if (got == 0) {
+        findings->finish();
+      } else {
+        findings->scan(in.data() + held, got);
+      }
+    }
     char* written = out.data();
     const std::size_t consumed = substituter.substitute(in.data(), size, got == 0, written);
     output.write(out.data(), static_cast<std::size_t>(written - out.data()));

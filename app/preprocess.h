@@ -2,15 +2,14 @@
 #pragma once
 
 #include "app/byte_stream.h"
-#include "symbols/stream_substituter.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep {
 
 // Writes one line, ended by a line feed, for every input line; a final line without a line feed
 // still gets one. Reads and writes in large blocks with constant memory, whatever the length of
 // a line, and writes everything that the input read so far determines before reading more.
-// `onUnknown`, if set, hears of every unknown enumerator.
-void preprocess(ByteSource& input, ByteSink& output,
-                const UnknownEnumeratorHandler& onUnknown = nullptr);
+// `findings`, if given, sees every byte read.
+void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings = nullptr);
 
 }  // namespace wqnprep

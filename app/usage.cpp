@@ -1,8 +1,16 @@
 #include "app/usage.h"
 
-#include <iostream>
+#include "app/standard_output.h"
 
 namespace wqnprep {
+namespace {
+
+// "-x": one letter after one dash, which GNU tools name on its own.
+bool isShortForm(const std::string& option) {
+  return option.size() == 2 && option[0] == '-' && option[1] != '-';
+}
+
+}  // namespace
 
 std::string programName(const std::string& programPath) {
   const std::string::size_type separator = programPath.find_last_of("/\\");
@@ -10,8 +18,29 @@ std::string programName(const std::string& programPath) {
 }
 
 void printUsage(const std::string& programPath) {
-  std::cout << "use " << programName(programPath) << " <input filename> <output filename>"
-            << std::endl;
+  writeToStandardOutput("use " + programName(programPath) +
+                        " <input filename> <output filename>\n");
+}
+
+std::string describeMistake(const std::string& programPath, const CommandLineMistake& mistake) {
+  using Kind = CommandLineMistake::Kind;
+  const std::string name = programName(programPath);
+  const std::string& option = mistake.option;
+  std::string text = name + ": ";
+  switch (mistake.kind) {
+    case Kind::kUnknownOption:
+      text += isShortForm(option) ? "invalid option -- '" + option.substr(1) + "'"
+                                  : "unrecognized option '" + option + "'";
+      break;
+    case Kind::kMissingArgument:
+      text += isShortForm(option) ? "option requires an argument -- '" + option.substr(1) + "'"
+                                  : "option '" + option + "' requires an argument";
+      break;
+    case Kind::kUnexpectedArgument:
+      text += "option '" + option + "' doesn't allow an argument";
+      break;
+  }
+  return text + "\nTry '" + name + " --help' for more information.";
 }
 
 }  // namespace wqnprep

@@ -1,7 +1,9 @@
-// The usage line.
+// What a wrong command line is told: the usage line, or the option that was wrong.
 #pragma once
 
 #include <string>
+
+#include "app/command_line.h"
 
 namespace wqnprep {
 
@@ -10,5 +12,9 @@ std::string programName(const std::string& programPath);
 
 // "use NAME <input filename> <output filename>" and a line feed, on standard output.
 void printUsage(const std::string& programPath);
+
+// The two lines for standard error, as GNU tools word them, without the final line feed:
+// "NAME: unrecognized option '--strcit'" and "Try 'NAME --help' for more information."
+std::string describeMistake(const std::string& programPath, const CommandLineMistake& mistake);
 
 }  // namespace wqnprep

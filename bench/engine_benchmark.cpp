@@ -7,6 +7,7 @@
 #include "script_generator.h"
 #include "symbols/stream_substituter.h"
 #include "symbols/substitute_line.h"
+#include "text/scan_paths.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ void streamEngine(benchmark::State& state, const std::string& kind) {
     benchmark::DoNotOptimize(cursor);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+  state.SetLabel(wqnprep::scanPathName(wqnprep::pairScanPath()));
 }
 
 void linePass(benchmark::State& state, const std::string& kind) {

@@ -3,7 +3,8 @@
 // realistic: CREATE/INSERT/UPDATE lines and comments, about a quarter of the lines holding one to
 //            four symbols from every table and the placeholder, with near misses that must stay;
 // dense:     every line holds several symbols;
-// longline:  one line of the given size without any line feed.
+// longline:  one line of the given size without any line feed;
+// unknown:   lines of distinct unknown enumerators, for the cost of findings.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,7 +13,8 @@
 
 int main(int argc, char* argv[]) {
   if (argc != 4) {
-    (void)std::fprintf(stderr, "usage: %s realistic|dense|longline MEGABYTES OUTPUT\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s realistic|dense|longline|unknown MEGABYTES OUTPUT\n",
+                       argv[0]);
     return 2;
   }
   const std::string kind = argv[1];
@@ -24,10 +26,13 @@ int main(int argc, char* argv[]) {
   }
   wqnprep::bench::Generator generator;
   std::uint64_t written = 0;
+  std::uint64_t serial = 0;
   while (written < size) {
     std::string line;
     if (kind == "realistic" || kind == "dense") {
       line = wqnprep::bench::scriptLine(generator, kind);
+    } else if (kind == "unknown") {
+      line = wqnprep::bench::unknownLine(serial);
     } else if (kind == "longline") {
       line = generator.token() + (generator.pick(2) == 0 ? "_" : ", ");
     } else {

@@ -88,6 +88,17 @@ class Generator {
   std::vector<std::string> tokens_;
 };
 
+// A line of unknown enumerators, each name seen once: every one is a finding with the cost of a
+// suggestion search and none can be remembered.
+inline std::string unknownLine(std::uint64_t& serial) {
+  std::string line = "INSERT INTO role_operation VALUES (";
+  for (int i = 0; i < 3; ++i) {
+    line += (i == 0 ? "WQNOperationID::OPID_LICENSE_GENERAL" : ", WQNOperationID::OPID_SESSION_");
+    line += std::to_string(serial++);
+  }
+  return line + ");\n";
+}
+
 // One line (with its line feed) of a script of the given kind: "realistic" or "dense".
 inline std::string scriptLine(Generator& generator, const std::string& kind) {
   if (kind == "dense") return generator.tokenLine(4 + generator.pick(5)) + '\n';

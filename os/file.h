@@ -19,7 +19,6 @@ struct FileInfo {
   // Together they name the file on this machine, whatever name it was opened by.
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
-  std::uint32_t permissions = 0;  // the permission bits, as in 0644
 };
 
 inline bool sameFile(const FileInfo& a, const FileInfo& b) {
@@ -69,27 +68,20 @@ File standardOutput();
 std::error_code openForReading(const std::string& path, File& file);
 // Opens a file for writing, creating it if it is missing. An existing file keeps its content.
 std::error_code openForWriting(const std::string& path, File& file);
+// Opens an existing file for writing, keeping its content; a missing one is an error.
+std::error_code openExistingForWriting(const std::string& path, File& file);
+// Whether openForWriting could create a file at `path`, which is missing: the system's error
+// if its folder is missing or not writable, or the name is too long. Creates nothing.
+std::error_code checkCreatable(const std::string& path);
 
 // An unnamed temporary file, for holding data back: it has no name anyone else can open, and
-// vanishes with the process however that ends. It goes in $TMPDIR, or else /tmp.
+// vanishes with the process however that ends. It goes in temporaryFolder().
 std::error_code openSpool(File& file);
+// $TMPDIR, or /tmp when that is not set.
+std::string temporaryFolder();
 
 // Copies `from`, from its current position to its end, to `to` at its current position.
 std::error_code copyRest(File& from, File& to);
-
-// Replacing a file by a new one written beside it.
-//
-// Where a write through `path` lands: the file that a symbolic link names, or `path` itself.
-std::string finalPath(const std::string& path);
-// What the system tells about the file at `path`, following symbolic links.
-std::error_code inspectPath(const std::string& path, FileInfo& info);
-// Creates an empty file in the folder of `target`, named ".NAME.wqnprep-XXXXXX", with the
-// permission bits of `like`, or those a new file gets when `like` is null; `created` is its path.
-std::error_code createBeside(const std::string& target, const FileInfo* like, File& file,
-                             std::string& created);
-// Puts the file at `from` in the place of `to`, in one step.
-std::error_code replaceFile(const std::string& from, const std::string& to);
-void removeFile(const std::string& path) noexcept;
 
 // Writes to standard error without allocating, for when nothing else can report: before main,
 // or with memory exhausted. A failure is ignored, as nothing is left to report it to.

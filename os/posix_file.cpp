@@ -51,7 +51,6 @@ std::error_code File::inspect(FileInfo& info) const {
   info.regular = S_ISREG(status.st_mode);
   info.volume = static_cast<std::uint64_t>(status.st_dev);
   info.index = static_cast<std::uint64_t>(status.st_ino);
-  info.permissions = static_cast<std::uint32_t>(status.st_mode & 07777);
   return {};
 }
 
@@ -110,6 +109,29 @@ std::error_code openForReading(const std::string& path, File& file) {
 
 std::error_code openForWriting(const std::string& path, File& file) {
   return openWith(path, O_WRONLY | O_CREAT, file);
+}
+
+std::error_code openExistingForWriting(const std::string& path, File& file) {
+  return openWith(path, O_WRONLY, file);
+}
+
+std::error_code checkCreatable(const std::string& path) {
+  if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  if (path.back() == '/') return std::make_error_code(std::errc::is_a_directory);
+  const std::string::size_type slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "."
+                             : slash == 0               ? "/"
+                                                        : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) return lastError();
+  if (!S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::not_a_directory);
+  // The effective user, as open() judges it.
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return lastError();
+  const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (longest > 0 && name.size() > static_cast<std::size_t>(longest))
+    return std::make_error_code(std::errc::filename_too_long);
+  return {};
 }
 
 void writeToStandardError(const char* text, std::size_t size) noexcept {

@@ -22,11 +22,6 @@ using posix::lastError;
 
 constexpr std::size_t kChunk = std::size_t{1} << 30;  // per call, well below any size limit
 
-std::string temporaryFolder() {
-  const char* folder = std::getenv("TMPDIR");
-  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
-}
-
 // Kernel calls that cannot copy between these two files say so with one of these, before they
 // copy anything; the next way is tried then.
 bool unsupported(int error) {
@@ -83,6 +78,11 @@ Copied copyThroughBuffer(int in, off_t& offset, int out) {
 }
 
 }  // namespace
+
+std::string temporaryFolder() {
+  const char* folder = std::getenv("TMPDIR");
+  return folder != nullptr && *folder != '\0' ? folder : "/tmp";
+}
 
 std::error_code openSpool(File& file) {
   const std::string folder = temporaryFolder();

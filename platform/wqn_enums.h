@@ -1,8 +1,9 @@
 // The management platform's enumerations, as the database stores them.
 //
-// Each enumeration is declared from a list macro X(ENUMERATOR, VALUE) so that the symbol tables
-// can walk the same list: a row's name is the stringised enumerator and its value is read back
-// from the enumerator itself, so a row can never disagree with the enumeration.
+// WQN_ENUMERATIONS at the end is the one list of them: each line names an enumeration and the
+// list macro X(ENUMERATOR, VALUE) of its enumerators. The enums below and the symbol tables are
+// both expanded from it, so a row's name is the stringised enumerator and its value is read back
+// from the enumerator itself: a row can never disagree with the enumeration.
 #pragma once
 
 #include "platform/wqn_operation_ids.h"
@@ -46,17 +47,26 @@
   X(applicableForVEs, 1) \
   X(applicableForHNs, 2)
 
+// X(TYPE, ENUMERATORS) for every enumeration, in the order the symbol tables are applied:
+// operation identifiers first, rule applicability last. TYPE is also the name scripts qualify
+// the enumerators with.
+#define WQN_ENUMERATIONS(X)                        \
+  X(WQNOperationID, WQN_OPERATION_IDS)             \
+  X(NetworkSettingType, WQN_NETWORK_SETTING_TYPES) \
+  X(ServerType, WQN_SERVER_TYPES)                  \
+  X(WQNDBObjTypeID, WQN_DB_OBJ_TYPE_IDS)           \
+  X(WQNEnvStatusID, WQN_ENV_STATUS_IDS)            \
+  X(WQNRuleID, WQN_RULE_IDS)
+
 #define WQN_DECLARE_ENUMERATOR(name, value) name = (value),
+#define WQN_DECLARE_ENUMERATION(type, enumerators) \
+  enum type { enumerators(WQN_DECLARE_ENUMERATOR) };
 
 namespace WQN {
 
-enum WQNOperationID { WQN_OPERATION_IDS(WQN_DECLARE_ENUMERATOR) };
-enum NetworkSettingType { WQN_NETWORK_SETTING_TYPES(WQN_DECLARE_ENUMERATOR) };
-enum ServerType { WQN_SERVER_TYPES(WQN_DECLARE_ENUMERATOR) };
-enum WQNDBObjTypeID { WQN_DB_OBJ_TYPE_IDS(WQN_DECLARE_ENUMERATOR) };
-enum WQNEnvStatusID { WQN_ENV_STATUS_IDS(WQN_DECLARE_ENUMERATOR) };
-enum WQNRuleID { WQN_RULE_IDS(WQN_DECLARE_ENUMERATOR) };
+WQN_ENUMERATIONS(WQN_DECLARE_ENUMERATION)
 
 }  // namespace WQN
 
+#undef WQN_DECLARE_ENUMERATION
 #undef WQN_DECLARE_ENUMERATOR

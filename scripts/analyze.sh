@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || cmake -S . -B build -G Ninja >/dev/null
-sources=$(git ls-files 'app/*.cpp' 'text/*.cpp' 'symbols/*.cpp' 'platform/*.cpp' 'bench/*.cpp')
+sources=$(git ls-files 'app/*.cpp' 'os/*.cpp' 'findings/*.cpp' 'text/*.cpp' 'symbols/*.cpp' 'platform/*.cpp' 'bench/*.cpp')
 
 echo "clang-tidy: $(echo "$sources" | wc -w) files"
 echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build --quiet 2>/dev/null >build/clang-tidy.log || {
@@ -17,5 +17,5 @@ echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build --quiet 2>/dev/nu
 echo "cppcheck"
 cppcheck --enable=warning,style,performance,portability --std=c++20 --language=c++ \
   --error-exitcode=1 --inline-suppr --quiet --suppress=missingIncludeSystem \
-  --suppress=useStlAlgorithm -I . app text symbols platform bench
+  --suppress=useStlAlgorithm -I . app os findings text symbols platform bench
 echo "static analysis: no findings"

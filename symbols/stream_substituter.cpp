@@ -40,7 +40,7 @@ namespace {
 
 std::vector<BytePair> candidateStarts(const TokenIndex& index) {
   std::vector<BytePair> starts{{':', ':'}};
-  for (const TokenIndex::Untyped& entry : index.untyped()) {
+  for (const TokenIndex::Placeholder& entry : index.placeholders()) {
     const BytePair start{entry.name[entry.probe], entry.name[entry.probe + 1]};
     if (std::find(starts.begin(), starts.end(), start) == starts.end()) starts.push_back(start);
   }
@@ -70,11 +70,9 @@ std::size_t StreamSubstituter::decidedLength(const char* text, std::size_t size,
 }
 
 // The qualified token around the "::" at `colons`: a known type name standing as a word right
-// before it, and a known name of that type after it. Fills `unknown` when the type name is known
-// and stands as a word but the name is not one of its rows.
+// before it, and a known name of that type after it.
 StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window,
-                                                            const char* colons,
-                                                            Unknown* unknown) const {
+                                                            const char* colons) const {
   const std::size_t type = index_.typeEndingAt(colons, window.begin);
   if (type == TokenIndex::kNoType) return {};
   const char* start = colons - index_.typeName(type).size();
@@ -82,7 +80,8 @@ StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window
 
   // The name ends before an underscore or at the end of the run of name characters; try the
   // longest first, as that is almost always the one.
-  const char* limit = std::min(window.end, start + index_.maxTokenLength() + 1);
+  const char* limit =
+      start + std::min(static_cast<std::size_t>(window.end - start), index_.maxTokenLength() + 1);
   const char* nameEnd = nameRunEnd(colons + 2, limit);
   for (const char* end = nameEnd; end > colons + 2; --end) {
     if (end != nameEnd && *end != '_') continue;
@@ -92,42 +91,13 @@ StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window
       return {start, end, value};
     }
   }
-  if (unknown != nullptr && nameEnd > colons + 2 && !(colons[2] >= '0' && colons[2] <= '9') &&
-      index_.isTypeNameAt(type, start)) {
-    *unknown = {type, start, nameEnd};
-  }
   return {};
 }
 
-void StreamSubstituter::countLinesUpTo(const char* text, const char* position) {
-  const char* from = text + (countedTo_ - textOffset_);
-  for (const char* p = from;
-       (p = static_cast<const char*>(std::memchr(p, '\n', position - p))) != nullptr; ++p) {
-    ++line_;
-    lineStart_ = textOffset_ + static_cast<std::uint64_t>(p + 1 - text);
-  }
-  countedTo_ = textOffset_ + static_cast<std::uint64_t>(position - text);
-}
-
-// Reports `unknown`, unless it lies in text already written or its start is left to the next
-// call.
-void StreamSubstituter::reportUnknown(const Window& window, const Unknown& unknown,
-                                      const char* written) {
-  if (unknown.start < written || unknown.start >= window.decided) return;
-  const char* name = unknown.start + index_.typeName(unknown.type).size() + 2;
-  countLinesUpTo(window.begin, unknown.start);
-  const std::uint64_t position =
-      textOffset_ + static_cast<std::uint64_t>(unknown.start - window.begin);
-  onUnknown_({unknown.type,
-              std::string_view(name, static_cast<std::size_t>(unknown.nameEnd - name)),
-              unknown.nameEnd < window.end && hasClass(*unknown.nameEnd, kNameByte), line_,
-              position - lineStart_ + 1});
-}
-
-// The untyped name whose probe pair is at `probe`, if it stands there as a word.
-StreamSubstituter::Match StreamSubstituter::untypedAround(const Window& window,
-                                                          const char* probe) const {
-  for (const TokenIndex::Untyped& entry : index_.untyped()) {
+// The placeholder whose probe pair is at `probe`, if it stands there as a word.
+StreamSubstituter::Match StreamSubstituter::placeholderAround(const Window& window,
+                                                              const char* probe) const {
+  for (const TokenIndex::Placeholder& entry : index_.placeholders()) {
     if (probe[0] != entry.name[entry.probe] || probe[1] != entry.name[entry.probe + 1]) continue;
     if (static_cast<std::size_t>(probe - window.begin) < entry.probe) continue;
     const char* start = probe - entry.probe;
@@ -152,18 +122,16 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
 
   // Candidates come in the order of their positions, and a match never overlaps another, so
   // matches come out in order too. A token starts before its candidate by at most the longest
-  // type name or probe offset.
-  const char* const lastCandidate =
-      window.decided + std::max(index_.maxTypeNameLength(), index_.maxProbe());
+  // type name or probe offset. That bound is an offset, as it may lie past the end of the text.
+  const std::size_t lastCandidate = static_cast<std::size_t>(window.decided - text) +
+                                    std::max(index_.maxTypeNameLength(), index_.maxProbe());
   const char* copied = text;
   const char* p = text;
   while (const char* candidate = candidates_.find(p, window.end)) {
-    if (candidate >= lastCandidate) break;
+    if (static_cast<std::size_t>(candidate - text) >= lastCandidate) break;
     const bool colons = candidate[0] == ':' && candidate[1] == ':';
-    Unknown unknown;
-    const Match match = colons ? qualifiedAround(window, candidate, onUnknown_ ? &unknown : nullptr)
-                               : untypedAround(window, candidate);
-    if (unknown.start != nullptr) reportUnknown(window, unknown, copied);
+    const Match match =
+        colons ? qualifiedAround(window, candidate) : placeholderAround(window, candidate);
     if (match.begin == nullptr || match.begin < copied) {
       p = candidate + 1;
       continue;
@@ -176,9 +144,6 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
 
   const char* consumed = std::max(copied, window.decided);
   copy(copied, consumed);
-  if (onUnknown_) countLinesUpTo(text, consumed);
-  textOffset_ += static_cast<std::uint64_t>(consumed - text);
-  countedTo_ = textOffset_;
   if (consumed > text) {
     previousIsWord_ = isWord(consumed[-1]);
     lastByte_ = consumed[-1];

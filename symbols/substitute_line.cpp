@@ -20,9 +20,9 @@ void substituteLine(std::string& line) {
   // boost::bind adapts the substitution to std::for_each, as the platform's own tools do.
   // NOLINTBEGIN(modernize-avoid-bind)
   using boost::placeholders::_1;
-  const std::vector<SymbolEntry>& untyped = globalScopeList();
+  const std::vector<SymbolEntry>& placeholders = globalScopeList();
   std::for_each(
-      untyped.begin(), untyped.end(),
+      placeholders.begin(), placeholders.end(),
       boost::bind(&replaceWholeWord, boost::ref(line), boost::bind(&SymbolEntry::name, _1),
                   boost::bind(&SymbolEntry::value, _1)));
   // NOLINTEND(modernize-avoid-bind)

@@ -4,7 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "platform/wqn_enums.h"
 
 namespace wqnprep {
 
@@ -19,12 +22,15 @@ struct SymbolEntry {
 struct SymbolTable {
   std::string typeName;
   std::vector<SymbolEntry> rows;
-
-  std::size_t rowCount() const { return rows.size(); }
 };
 
+// The type name of every typed table, one per platform enumeration and in the same order.
+#define WQNPREP_TYPE_NAME(type, enumerators) std::string_view(#type),
+inline constexpr std::array kTypeNames{WQN_ENUMERATIONS(WQNPREP_TYPE_NAME)};
+#undef WQNPREP_TYPE_NAME
+
 // The typed tables in the order the substitution applies them.
-constexpr std::size_t kTypedTableCount = 6;
+constexpr std::size_t kTypedTableCount = kTypeNames.size();
 using Registry = std::array<const SymbolTable*, kTypedTableCount>;
 
 // Qualified token of a row: the type name, "::", the row's name.

@@ -1,5 +1,5 @@
-// The compiled-in symbol tables. Each accessor builds its table on first use; all of them are
-// built before main runs (see registry.cpp) and never change afterwards.
+// The compiled-in symbol tables. They are built on first use, which comes before main runs
+// (see registry.cpp), and never change afterwards.
 #pragma once
 
 #include <vector>
@@ -8,17 +8,11 @@
 
 namespace wqnprep {
 
-const SymbolTable& operationIdTable();
-const SymbolTable& networkSettingTypeTable();
-const SymbolTable& serverTypeTable();
-const SymbolTable& dbObjTypeTable();
-const SymbolTable& envStatusTable();
-const SymbolTable& ruleTable();
-
-// The six typed tables, operation identifiers first and rule applicability last.
+// One typed table per platform enumeration (WQN_ENUMERATIONS), in the order of that list:
+// operation identifiers first and rule applicability last.
 const Registry& registry();
 
-// Untyped symbols, matched by their bare name after all typed tables: the global scope
+// Placeholders, matched by their bare name after all typed tables: the global scope
 // placeholder.
 const std::vector<SymbolEntry>& globalScopeList();
 

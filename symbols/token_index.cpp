@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 #include "symbols/build_before_main.h"
 #include "symbols/tables.h"
@@ -35,9 +36,36 @@ std::size_t rarestPairOffset(const std::string& name, const Symbols& typed) {
   return best;
 }
 
+// typeEndingAt tells a type by the last eight bytes of its name alone. Every type name needs
+// eight bytes, and eight final bytes no other type name ends with; the build checks both.
+constexpr std::size_t kTypeKeyBytes = 8;
+
+constexpr std::string_view typeKey(std::string_view name) {
+  return name.substr(name.size() - std::min(name.size(), kTypeKeyBytes));
+}
+
+constexpr std::size_t typeNamesKeyedLike(std::string_view name) {
+  return static_cast<std::size_t>(std::ranges::count_if(
+      kTypeNames, [name](std::string_view other) { return typeKey(other) == typeKey(name); }));
+}
+
+#define WQNPREP_CHECK_TYPE_NAME(type, enumerators)                                               \
+  static_assert(sizeof #type - 1 >= kTypeKeyBytes,                                               \
+                "type name " #type                                                               \
+                " is shorter than eight bytes: TokenIndex::typeEndingAt "                        \
+                "tells types apart by the last eight bytes of their names; make it compare "     \
+                "shorter names in full before adding this type");                                \
+  static_assert(typeNamesKeyedLike(#type) == 1,                                                  \
+                "type name " #type                                                               \
+                " ends in the same eight bytes as another type name: "                           \
+                "TokenIndex::typeEndingAt tells types apart by those bytes alone; make it look " \
+                "further back before adding this type");
+WQN_ENUMERATIONS(WQNPREP_CHECK_TYPE_NAME)
+#undef WQNPREP_CHECK_TYPE_NAME
+
 }  // namespace
 
-TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& untyped) {
+TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& placeholders) {
   for (const SymbolTable* table : typed) {
     const std::string& type = table->typeName;
     if (type.size() < 8) throw std::logic_error("type name shorter than eight bytes: " + type);
@@ -53,18 +81,18 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& un
   }
   for (const Symbol& symbol : symbols_)
     maxTokenLength_ = std::max(maxTokenLength_, symbol.token.size());
-  for (const SymbolEntry& entry : untyped) {
-    if (entry.name.size() < 2) throw std::logic_error("untyped name shorter than two bytes");
+  for (const SymbolEntry& entry : placeholders) {
+    if (entry.name.size() < 2) throw std::logic_error("placeholder shorter than two bytes");
     maxTokenLength_ = std::max(maxTokenLength_, entry.name.size());
-    untyped_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
-    maxProbe_ = std::max(maxProbe_, untyped_.back().probe);
+    placeholders_.push_back({entry.name, entry.value, rarestPairOffset(entry.name, symbols_)});
+    maxProbe_ = std::max(maxProbe_, placeholders_.back().probe);
   }
 
   auto grow = [this](std::size_t token, std::size_t value) {
     if (token > 0) maxGrowth_ = std::max(maxGrowth_, (value + token - 1) / token);
   };
   for (const Symbol& symbol : symbols_) grow(symbol.token.size(), symbol.value.size());
-  for (const Untyped& entry : untyped_) grow(entry.name.size(), entry.value.size());
+  for (const Placeholder& entry : placeholders_) grow(entry.name.size(), entry.value.size());
 
   // Open addressing with linear probing, at most a quarter full.
   std::size_t size = 16;

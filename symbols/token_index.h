@@ -12,7 +12,7 @@ namespace wqnprep {
 
 class TokenIndex {
  public:
-  TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& untyped);
+  TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& placeholders);
 
   // The value of the qualified token spelled by the `length` bytes at `token`, or nullptr.
   const std::string* findQualified(const char* token, std::size_t length) const;
@@ -27,18 +27,18 @@ class TokenIndex {
     return sameBytes(start, types_[type].name.data(), types_[type].name.size());
   }
 
-  // An untyped symbol, searched by its bare name through the two bytes at `probe`: the pair of
+  // a placeholder, searched by its bare name through the two bytes at `probe`: the pair of
   // the name least common in qualified tokens, so that typed tokens rarely look like a start.
-  struct Untyped {
+  struct Placeholder {
     std::string name;
     std::string value;
     std::size_t probe;
   };
-  const std::vector<Untyped>& untyped() const { return untyped_; }
+  const std::vector<Placeholder>& placeholders() const { return placeholders_; }
   std::size_t maxProbe() const { return maxProbe_; }
 
   std::size_t maxTypeNameLength() const { return maxTypeNameLength_; }
-  // The longest token of all, typed or untyped.
+  // The longest token of all, typed or placeholder.
   std::size_t maxTokenLength() const { return maxTokenLength_; }
   // No replacement makes the text longer than this factor.
   std::size_t maxGrowth() const { return maxGrowth_; }
@@ -75,7 +75,7 @@ class TokenIndex {
   std::vector<char> tokenBytes_;
   std::uint64_t slotMask_ = 0;
   int slotShift_ = 64;  // the hash's top bits pick the slot
-  std::vector<Untyped> untyped_;
+  std::vector<Placeholder> placeholders_;
   std::size_t maxProbe_ = 0;
   std::size_t maxTypeNameLength_ = 0;
   std::size_t maxTokenLength_ = 0;

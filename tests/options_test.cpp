@@ -4,36 +4,48 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "expected_text.h"
 #include "run_program.h"
 
 namespace wqnprep::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
-// The program's path, quoted for the shell.
-std::string wqnprepCommand() {
-  std::string command = "'";
-  command += WQNPREP_BINARY;
-  command += "'";
-  return command;
+const std::string kSynopsisFirstLine = "usage: wqnprep [OPTIONS] INPUT OUTPUT\n";
+
+// Runs the program under the name `argv0`, in an empty folder that must stay empty.
+ProgramResult runTouchingNothing(const std::string& argv0, const std::vector<std::string>& args) {
+  ScratchDir dir;
+  std::vector<std::string> argv{argv0};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const ProgramResult result = runProgram(WQNPREP_BINARY, argv, "/dev/null", dir.path());
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a file was created";
+  return result;
 }
 
-const std::string kUsage = "use wqnprep <input filename> <output filename>\n";
-const std::string kGuid = "8C3E7755-D5D1-2B4F-BA73-E73F13C140D6";
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 // --- Informational options -------------------------------------------------------------------
 
 class HelpOption : public ::testing::TestWithParam<std::vector<std::string>> {};
 
-TEST_P(HelpOption, PrintsUsageOptionsAndStatuses) {
+TEST_P(HelpOption, PrintsOneSynopsisOptionsAndStatuses) {
   const ProgramResult result = runWqnprep(GetParam());
   EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.out, StartsWith(kUsage));
+  EXPECT_THAT(result.out, StartsWith(kSynopsisFirstLine + "       wqnprep --list\n\n"));
+  EXPECT_EQ(occurrences(result.out, "usage:"), 1u) << "one synopsis";
+  EXPECT_THAT(result.out, Not(HasSubstr(kUsageLine)));
   for (const char* option :
        {"--help", "--version", "--list", "--warn-unknown", "--strict", "--", "exit status"}) {
     EXPECT_THAT(result.out, HasSubstr(option));
@@ -46,10 +58,21 @@ INSTANTIATE_TEST_SUITE_P(Spellings, HelpOption,
                                            std::vector<std::string>{"--help"},
                                            std::vector<std::string>{"in", "--help", "out"}));
 
-TEST(VersionOption, PrintsNameAndProjectVersion) {
+TEST(HelpOption, NamesTheProgramAsItWasCalled) {
+  const ProgramResult result = runTouchingNothing("/opt/tools/prep", {"--help"});
+  EXPECT_THAT(result.out, StartsWith("usage: prep [OPTIONS] INPUT OUTPUT\n       prep --list\n"));
+}
+
+TEST(VersionOption, PrintsNameVersionCopyrightAndLicence) {
   const ProgramResult result = runWqnprep({"--version"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, std::string("wqnprep ") + WQNPREP_VERSION + "\n");
+  EXPECT_EQ(result.out, std::string("wqnprep ") + WQNPREP_VERSION +
+                            "\n"
+                            "Copyright (C) 2026 the wqnprep authors\n"
+                            "License: MIT <https://opensource.org/licenses/MIT>\n"
+                            "This is free software: you are free to change and redistribute it.\n"
+                            "There is NO WARRANTY, to the extent permitted by law.\n");
+  EXPECT_EQ(result.err, "");
 }
 
 TEST(ListOption, PrintsEverySymbolInRegistryOrder) {
@@ -60,39 +83,168 @@ TEST(ListOption, PrintsEverySymbolInRegistryOrder) {
   EXPECT_EQ(result.err, "");
 }
 
-TEST(InformationalOptions, FailWhenStandardOutputIsClosed) {
-  for (const char* option : {"--help", "--version", "--list"}) {
-    const ProgramResult result = runShell(wqnprepCommand() + " " + option + " >&-");
-    EXPECT_EQ(result.status, 1) << option;
-    EXPECT_THAT(result.err, StartsWith("Error: ")) << option;
-  }
+// Whatever the program prints on standard output, a failure to write it is reported with the
+// reason and ends the run with status 1.
+struct UnwritableOutputCase {
+  const char* label;
+  const char* args;
+  const char* redirection;
+  const char* reason;
+};
+
+void PrintTo(const UnwritableOutputCase& c, std::ostream* out) {
+  *out << c.label;
 }
 
-class BadCommandLine : public ::testing::TestWithParam<std::vector<std::string>> {};
+class UnwritableStandardOutput : public ::testing::TestWithParam<UnwritableOutputCase> {};
 
-TEST_P(BadCommandLine, PrintsTheUsageLineOnlyAndExits2) {
-  ScratchDir dir;
-  const ProgramResult result = runProgram(
-      WQNPREP_BINARY,
-      [&] {
-        std::vector<std::string> argv{"wqnprep"};
-        argv.insert(argv.end(), GetParam().begin(), GetParam().end());
-        return argv;
-      }(),
-      "/dev/null", dir.path());
+TEST_P(UnwritableStandardOutput, IsReportedWithTheReason) {
+  const ProgramResult result =
+      runShell(wqnprepCommand() + " " + GetParam().args + " " + GetParam().redirection);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            std::string("Error: cannot write to standard output: ") + GetParam().reason + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Printers, UnwritableStandardOutput,
+    ::testing::Values(
+        UnwritableOutputCase{"HelpFull", "--help", ">/dev/full", "No space left on device"},
+        UnwritableOutputCase{"VersionFull", "--version", ">/dev/full", "No space left on device"},
+        UnwritableOutputCase{"ListFull", "--list", ">/dev/full", "No space left on device"},
+        UnwritableOutputCase{"UsageFull", "only-one", ">/dev/full", "No space left on device"},
+        UnwritableOutputCase{"HelpClosed", "--help", ">&-", "Bad file descriptor"},
+        UnwritableOutputCase{"VersionClosed", "--version", ">&-", "Bad file descriptor"},
+        UnwritableOutputCase{"ListClosed", "--list", ">&-", "Bad file descriptor"},
+        UnwritableOutputCase{"UsageClosed", "only-one", ">&-", "Bad file descriptor"}),
+    [](const auto& info) { return info.param.label; });
+
+// Which of several options wins, whatever order they come in.
+struct PrecedenceCase {
+  const char* label;
+  std::vector<std::string> args;
+  int status;
+  std::string firstLine;
+};
+
+void PrintTo(const PrecedenceCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class Precedence : public ::testing::TestWithParam<PrecedenceCase> {};
+
+TEST_P(Precedence, DecidesWhatIsPrinted) {
+  const ProgramResult result = runWqnprep(GetParam().args);
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), GetParam().firstLine);
+}
+
+const std::string kVersionLine = std::string("wqnprep ") + WQNPREP_VERSION + "\n";
+// --list begins with the first qualified token of the registry.
+const std::string kFirstListLine = [] {
+  const std::string symbols = readFile(WQNPREP_TEST_DATA_DIR "/typed_symbols.tsv");
+  return symbols.substr(0, symbols.find('\n') + 1);
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, Precedence,
+    ::testing::Values(
+        PrecedenceCase{"HelpBeforeVersion", {"--version", "--help"}, 0, kSynopsisFirstLine},
+        PrecedenceCase{"HelpBeforeList", {"--list", "-h"}, 0, kSynopsisFirstLine},
+        PrecedenceCase{"HelpBeforeAMissingPath", {"--help", "in"}, 0, kSynopsisFirstLine},
+        PrecedenceCase{"VersionBeforeList", {"--list", "--version"}, 0, kVersionLine},
+        PrecedenceCase{"VersionBeforeAMissingPath", {"in", "--version"}, 0, kVersionLine},
+        PrecedenceCase{
+            "ListBeforeRunModifiers", {"--strict", "--list", "--warn-unknown"}, 0, kFirstListLine},
+        PrecedenceCase{"RepeatedListStillLists", {"--list", "--list"}, 0, kFirstListLine},
+        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsageLine},
+        PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, ""},
+        PrecedenceCase{"MistakeBeforeVersion", {"--strict=1", "--version"}, 2, ""}),
+    [](const auto& info) { return info.param.label; });
+
+// --- Wrong command lines ---------------------------------------------------------------------
+
+class WrongPathCount : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(WrongPathCount, PrintsTheUsageLineOnlyAndExits2) {
+  const ProgramResult result = runTouchingNothing("wqnprep", GetParam());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, kUsage);
+  EXPECT_EQ(result.out, kUsageLine);
   EXPECT_EQ(result.err, "");
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Mistakes, BadCommandLine,
-                         ::testing::Values(std::vector<std::string>{"--bogus", "in", "out"},
-                                           std::vector<std::string>{"-x", "in", "out"},
-                                           std::vector<std::string>{"in", "out", "--strct"},
-                                           std::vector<std::string>{"--list", "in"},
+INSTANTIATE_TEST_SUITE_P(Mistakes, WrongPathCount,
+                         ::testing::Values(std::vector<std::string>{"--list", "in"},
                                            std::vector<std::string>{"--strict", "in"},
-                                           std::vector<std::string>{"--", "in", "out", "more"}));
+                                           std::vector<std::string>{"--", "in", "out", "more"},
+                                           std::vector<std::string>{"--", "--bogus"}));
+
+struct WrongOptionCase {
+  const char* label;
+  std::string argv0;
+  std::vector<std::string> args;
+  std::string complaint;  // the first line on standard error
+};
+
+void PrintTo(const WrongOptionCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class WrongOption : public ::testing::TestWithParam<WrongOptionCase> {};
+
+TEST_P(WrongOption, IsNamedOnStandardErrorAndExits2) {
+  const ProgramResult result = runTouchingNothing(GetParam().argv0, GetParam().args);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  const std::string name = GetParam().argv0.substr(GetParam().argv0.find_last_of('/') + 1);
+  EXPECT_EQ(result.err,
+            GetParam().complaint + "\nTry '" + name + " --help' for more information.\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, WrongOption,
+    ::testing::Values(
+        WrongOptionCase{"UnknownLong",
+                        "wqnprep",
+                        {"--strcit", "in", "out"},
+                        "wqnprep: unrecognized option '--strcit'"},
+        WrongOptionCase{"UnknownAfterThePaths",
+                        "wqnprep",
+                        {"in", "out", "--strct"},
+                        "wqnprep: unrecognized option '--strct'"},
+        WrongOptionCase{"UnknownWithWrongPathCount",
+                        "wqnprep",
+                        {"--bogus"},
+                        "wqnprep: unrecognized option '--bogus'"},
+        WrongOptionCase{"UnknownWithAValue",
+                        "wqnprep",
+                        {"--bogus=1", "in", "out"},
+                        "wqnprep: unrecognized option '--bogus=1'"},
+        WrongOptionCase{"AbbreviatedIsUnknown",
+                        "wqnprep",
+                        {"--str", "in", "out"},
+                        "wqnprep: unrecognized option '--str'"},
+        WrongOptionCase{
+            "UnknownShort", "wqnprep", {"-x", "in", "out"}, "wqnprep: invalid option -- 'x'"},
+        WrongOptionCase{
+            "ShortFlagsAreNotBundled", "wqnprep", {"-hh"}, "wqnprep: unrecognized option '-hh'"},
+        WrongOptionCase{"ValueForAFlag",
+                        "wqnprep",
+                        {"--strict=yes", "in", "out"},
+                        "wqnprep: option '--strict' doesn't allow an argument"},
+        WrongOptionCase{"EmptyValueForAFlag",
+                        "wqnprep",
+                        {"in", "out", "--warn-unknown="},
+                        "wqnprep: option '--warn-unknown' doesn't allow an argument"},
+        WrongOptionCase{"ValueForAnInformationalOption",
+                        "wqnprep",
+                        {"--help=all"},
+                        "wqnprep: option '--help' doesn't allow an argument"},
+        WrongOptionCase{"ProgramNameFromThePath",
+                        "/opt/tools/prep.exe",
+                        {"--bogus", "a", "b"},
+                        "prep.exe: unrecognized option '--bogus'"}),
+    [](const auto& info) { return info.param.label; });
 
 // --- Paths -----------------------------------------------------------------------------------
 
@@ -144,12 +296,14 @@ const std::string kScript =
 
 const std::vector<std::string> kFindings{
     "2:23: %s: unknown enumerator 'OPID_VIRTUAL_SERVER_REQUEST_GET' of 'WQNOperationID'; did "
-    "you mean 'OPID_VERTUAL_SERVER_REQUEST_GET'?",
+    "you mean 'OPID_VERTUAL_SERVER_REQUEST_GET'? [unknown-enumerator]",
     "3:2: %s: unknown enumerator 'nstHardwareNodeID' of 'NetworkSettingType'; did you mean "
-    "'nstHardWareNodeID'?",
-    "3:68: %s: unknown enumerator 'zzz' of 'WQNRuleID'",
+    "'nstHardWareNodeID'? [unknown-enumerator]",
+    "3:68: %s: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]",
+    "4:18: %s: 'WQNRuleID::applicableForAll' was replaced inside the longer name "
+    "'WQNRuleID::applicableForAll_x' [glued-token]",
     "4:48: %s: unknown enumerator 'applicableForAllx' of 'WQNRuleID'; did you mean "
-    "'applicableForAll'?"};
+    "'applicableForAll'? [unknown-enumerator]"};
 
 const std::string kScriptOutput =
     "-- grants\n"
@@ -183,7 +337,8 @@ TEST(WarnUnknown, NamesStandardInputAsStdin) {
       runShell("printf 'WQNRuleID::zzz' | " + wqnprepCommand() + " --warn-unknown - -");
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "WQNRuleID::zzz\n");
-  EXPECT_EQ(result.err, "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID'\n");
+  EXPECT_EQ(result.err,
+            "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n");
 }
 
 TEST(Strict, ReportsEveryFindingAsAnErrorAndLeavesNoOutput) {
@@ -192,7 +347,8 @@ TEST(Strict, ReportsEveryFindingAsAnErrorAndLeavesNoOutput) {
   const ProgramResult fresh = runWqnprep({"--strict", dir.file("in.sql"), dir.file("out.sql")});
   EXPECT_EQ(fresh.status, 1);
   EXPECT_THAT(fresh.err, StartsWith(findings(dir.file("in.sql"), "error")));
-  EXPECT_THAT(fresh.err, HasSubstr("Error: 4 unknown enumerators"));
+  EXPECT_THAT(fresh.err, HasSubstr("Error: 5 findings in '" + dir.file("in.sql") + "'; '" +
+                                   dir.file("out.sql") + "' was not written"));
   EXPECT_FALSE(fileExists(dir.file("out.sql")));
 
   writeFile(dir.file("out.sql"), "previous\n");

@@ -2,11 +2,10 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <csignal>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -63,8 +62,19 @@ RunningProgram::RunningProgram(const std::string& program, const std::vector<std
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  char** environment = environ;
+#ifdef WQNPREP_EMULATED
+  // A cross-built program runs under the emulator through a script, which cannot see the
+  // argv[0] it was started with: hand it over in the environment.
+  std::string argv0 = "WQNPREP_ARGV0=" + (argv.empty() ? program : argv[0]);
+  std::vector<char*> withArgv0{argv0.data()};
+  for (char** variable = environ; *variable != nullptr; ++variable) withArgv0.push_back(*variable);
+  withArgv0.push_back(nullptr);
+  if (program == WQNPREP_BINARY) environment = withArgv0.data();
+#endif
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environment);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
   pid_ = pid;
@@ -77,13 +87,15 @@ RunningProgram::~RunningProgram() {
   }
 }
 
+void RunningProgram::signal(int signal) const {
+  ::kill(pid_, signal);
+}
+
 ProgramResult RunningProgram::wait() {
   int wstatus = 0;
-  rusage usage{};
-  if (::wait4(pid_, &wstatus, 0, &usage) != pid_) throw std::runtime_error("wait4 failed");
+  if (::waitpid(pid_, &wstatus, 0) != pid_) throw std::runtime_error("waitpid failed");
   pid_ = -1;
   ProgramResult result;
-  result.peakMemoryKiB = usage.ru_maxrss;
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   result.out = readFile(capture_.file("stdout"));
   result.err = readFile(capture_.file("stderr"));
@@ -99,10 +111,66 @@ ProgramResult runShell(const std::string& command, const std::string& workingDir
   return runProgram("/bin/sh", {"sh", "-c", command}, "/dev/null", workingDir);
 }
 
-ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath) {
-  std::vector<std::string> argv{WQNPREP_BINARY};
+const std::string& wqnprepBinary() {
+  static const std::string binary = [] {
+    const char* other = std::getenv("WQNPREP_TEST_BINARY");
+    return std::string(other != nullptr && *other != '\0' ? other : WQNPREP_BINARY);
+  }();
+  return binary;
+}
+
+std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char byte : text) {
+    if (byte == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += byte;
+    }
+  }
+  return quoted + "'";
+}
+
+std::string wqnprepCommand() {
+  return shellQuote(wqnprepBinary());
+}
+
+ProgramResult runWqnprep(const std::vector<std::string>& args, const std::string& stdinPath,
+                         const std::string& workingDir) {
+  std::vector<std::string> argv{wqnprepBinary()};
   argv.insert(argv.end(), args.begin(), args.end());
-  return runProgram(WQNPREP_BINARY, argv, stdinPath);
+  return runProgram(wqnprepBinary(), argv, stdinPath, workingDir);
+}
+
+namespace {
+constexpr uid_t kUnprivileged = 65534;
+}  // namespace
+
+std::vector<std::string> asUnprivileged(std::vector<std::string> argv) {
+  if (::geteuid() != 0) return argv;
+  const std::string id = std::to_string(kUnprivileged);
+  std::vector<std::string> dropped{"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id,
+                                   "--clear-groups", "--"};
+  dropped.insert(dropped.end(), argv.begin(), argv.end());
+  return dropped;
+}
+
+void handToUnprivileged(const std::string& path) {
+  if (::geteuid() != 0) return;
+  if (::lchown(path.c_str(), kUnprivileged, kUnprivileged) != 0)
+    throw std::runtime_error("cannot hand over " + path);
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(path))) {
+    for (const auto& entry : std::filesystem::directory_iterator(path))
+      handToUnprivileged(entry.path().string());
+  }
+}
+
+ProgramResult runWqnprepUnprivileged(const std::vector<std::string>& args,
+                                     const std::string& workingDir) {
+  std::vector<std::string> argv{wqnprepBinary()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  argv = asUnprivileged(argv);
+  return runProgram(argv.front(), argv, "/dev/null", workingDir);
 }
 
 }  // namespace wqnprep::testing

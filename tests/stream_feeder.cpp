@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "app/preprocess.h"
-#include "symbols/tables.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep::testing {
 namespace {
@@ -49,20 +49,17 @@ class PieceSource : public ByteSource {
 }  // namespace
 
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
-                         bool reportUnknown) {
+                         bool reportFindings) {
   StreamRun run;
-  UnknownEnumeratorHandler report;
-  if (reportUnknown) {
-    report = [&run](const UnknownEnumerator& unknown) {
-      run.unknown.push_back(std::to_string(unknown.line) + ":" + std::to_string(unknown.column) +
-                            " " + registry()[unknown.type]->typeName +
-                            "::" + std::string(unknown.name) + (unknown.nameCut ? "..." : ""));
-    };
-  }
+  FindingScanner findings([&run](const Finding& finding) {
+    run.findings.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) +
+                           " [" + std::string(findingKindName(finding.kind)) + "] " +
+                           finding.message);
+  });
   MemorySink sink;
   PieceSource source(input, pieces, sink);
   try {
-    preprocess(source, sink, report);
+    preprocess(source, sink, reportFindings ? &findings : nullptr);
   } catch (const std::logic_error&) {
     run.heldTooMuch = true;
   }

@@ -10,14 +10,14 @@ namespace wqnprep::testing {
 
 struct StreamRun {
   std::string output;
-  std::vector<std::string> unknown;  // each unknown enumerator as "LINE:COLUMN TYPE::NAME"
-  bool heldTooMuch = false;          // the loop found the engine keeping back more than it may
-  bool heldALineFeed = false;        // more input was asked for before a whole line was written
+  std::vector<std::string> findings;  // each finding as "LINE:COLUMN [KIND] MESSAGE"
+  bool heldTooMuch = false;           // the loop found the engine keeping back more than it may
+  bool heldALineFeed = false;         // more input was asked for before a whole line was written
 };
 
 // Hands `input` to preprocess() in reads of the given sizes (cycled, each at least 1), the way a
 // pipe hands out whatever has arrived.
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
-                         bool reportUnknown = false);
+                         bool reportFindings = false);
 
 }  // namespace wqnprep::testing

@@ -25,7 +25,20 @@ std::string streamOutput(const std::string& input, const std::vector<std::size_t
   testing::StreamRun run = streamInPieces(input, pieces, reports != nullptr);
   EXPECT_FALSE(run.heldTooMuch);
   EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
-  if (reports != nullptr) *reports = std::move(run.unknown);
+  if (reports != nullptr) {
+    // "LINE:COLUMN [unknown-enumerator] unknown enumerator 'NAME' of 'TYPE'..." as
+    // "LINE:COLUMN TYPE::NAME".
+    const std::string kind = " [unknown-enumerator] unknown enumerator '";
+    for (const std::string& finding : run.findings) {
+      const std::size_t at = finding.find(kind);
+      if (at == std::string::npos) continue;
+      const std::size_t nameEnd = finding.find("' of '", at + kind.size());
+      const std::size_t typeEnd = finding.find('\'', nameEnd + 6);
+      reports->push_back(finding.substr(0, at) + " " +
+                         finding.substr(nameEnd + 6, typeEnd - nameEnd - 6) +
+                         "::" + finding.substr(at + kind.size(), nameEnd - at - kind.size()));
+    }
+  }
   return run.output;
 }
 

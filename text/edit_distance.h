@@ -6,8 +6,13 @@
 
 namespace wqnprep {
 
-// The least number of single-byte insertions, deletions and substitutions that turn `a` into
-// `b`, comparing ASCII letters without regard to case.
-std::size_t editDistanceIgnoringCase(std::string_view a, std::string_view b);
+// ASCII letters compared without regard to case; every other byte as it is.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
+
+// The least number of single-byte insertions, deletions, substitutions and swaps of two
+// neighbouring bytes that turn `a` into `b` (each swapped pair edited no further), comparing
+// ASCII letters without regard to case; `limit + 1` for anything above `limit`. Costs about
+// (2 * limit + 1) steps per byte of `a`, so a small limit keeps it cheap.
+std::size_t damerauDistanceWithin(std::string_view a, std::string_view b, std::size_t limit);
 
 }  // namespace wqnprep

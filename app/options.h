@@ -1,0 +1,38 @@
+// Every option of wqnprep. The parser and --help read this table; the manual page and the
+// README document each row (a test holds them to it). What an option does is up to the code
+// that looks it up by name: see runMain in app/driver.cpp for which one wins.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "app/command_line.h"
+
+namespace wqnprep {
+
+// In the order --help lists them.
+inline constexpr auto kOptions = std::to_array<OptionSpec>({
+    {"help", 'h', "", "show this help and exit"},
+    {"version", '\0', "", "show the version and exit"},
+    {"list", '\0', "", "print every symbol and its value, separated by a tab, and exit"},
+    {"warn-unknown", '\0', "",
+     "warn on standard error about probably mistyped symbols:\n"
+     "FILE:LINE:COLUMN: warning: MESSAGE [KIND]"},
+    {"strict", '\0', "",
+     "report them as errors, all of them, and exit with status 1\n"
+     "without writing OUTPUT (an existing OUTPUT is left as it was)"},
+    {"ignore", '\0', "KIND",
+     "do not report KIND (repeatable): unknown-enumerator, unknown-type,\n"
+     "unknown-placeholder, glued-token"},
+});
+
+// The row of the option called `name` (its long form); a name that is not in the table does not
+// compile.
+consteval OptionRow optionRow(std::string_view name) {
+  for (std::size_t row = 0; row < kOptions.size(); ++row) {
+    if (kOptions[row].name == name) return OptionRow{row};
+  }
+  throw "no such option in kOptions";
+}
+
+}  // namespace wqnprep

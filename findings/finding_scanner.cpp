@@ -1,0 +1,213 @@
+#include "findings/finding_scanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "symbols/tables.h"
+#include "text/word_chars.h"
+
+namespace wqnprep {
+namespace {
+
+// Words longer than this before "::" are neither misspelt type names nor namespaces a row
+// could be meant under.
+constexpr std::size_t kLongestWord = 64;
+// How much of a longer name a glued-token finding shows on each side of the token.
+constexpr std::size_t kShownAround = 32;
+
+bool isWord(int byte) {
+  return byte >= 0 && hasClass(static_cast<char>(byte), kWordByte);
+}
+bool isName(int byte) {
+  return byte >= 0 && hasClass(static_cast<char>(byte), kNameByte);
+}
+bool isDigit(int byte) {
+  return byte >= '0' && byte <= '9';
+}
+
+std::string quoted(std::string_view text) {
+  std::string result(1, '\'');
+  result.append(text);
+  result.push_back('\'');
+  return result;
+}
+
+}  // namespace
+
+FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds)
+    : handler_(std::move(handler)),
+      kinds_(kinds),
+      index_(tokenIndex()),
+      suggester_(registry(), globalScopeList()) {
+  for (const SymbolTable* table : registry()) typeNames_.push_back(table->typeName);
+  // A word, "::", a name as long as any token, and what a glued-token finding shows after it.
+  lookahead_ = kLongestWord + 2 + index_.maxTokenLength() + 1 + kShownAround + 2;
+}
+
+void FindingScanner::scan(const char* text, std::size_t size) {
+  buffer_.append(text, size);
+  look(false);
+}
+
+void FindingScanner::finish() {
+  look(true);
+}
+
+int FindingScanner::byteAt(std::size_t index) const {
+  if (index >= buffer_.size()) return -1;  // also "before the buffer": the index wrapped
+  return static_cast<unsigned char>(buffer_[index]);
+}
+
+// The end of the run of name bytes from `index`, stopping at `limit`.
+std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) const {
+  limit = std::min(limit, buffer_.size());
+  while (index < limit && isName(byteAt(index))) ++index;
+  return index;
+}
+
+// Decides every word that starts where enough bytes after it are known, then drops the bytes
+// no later decision needs.
+void FindingScanner::look(bool atEnd) {
+  const std::size_t size = buffer_.size();
+  const std::size_t decided = atEnd ? size : size - std::min(size, lookahead_);
+  std::size_t p = next_;
+  while (p < decided) {
+    if (!isWord(byteAt(p)) || isWord(byteAt(p - 1))) {
+      ++p;
+      continue;
+    }
+    std::size_t end = p;
+    while (end < size && isWord(byteAt(end))) ++end;
+    visitWord(p, end, atEnd);
+    p = end;
+  }
+  next_ = p;
+
+  const std::size_t keep = kShownAround + 1;
+  const std::size_t drop = next_ > keep ? next_ - keep : 0;
+  if (drop == 0) return;
+  countLinesUpTo(drop);
+  buffer_.erase(0, drop);
+  bufferAt_ += drop;
+  next_ -= drop;
+}
+
+void FindingScanner::visitWord(std::size_t start, std::size_t end, bool atEnd) {
+  const std::size_t length = end - start;
+  if (length > kLongestWord) return;
+  if (byteAt(end) == ':' && byteAt(end + 1) == ':') {
+    const std::string_view word = text(start, end);
+    const auto type = std::find(typeNames_.begin(), typeNames_.end(), word);
+    if (type != typeNames_.end()) {
+      visitQualified(static_cast<std::size_t>(type - typeNames_.begin()), start, end, atEnd);
+    } else {
+      visitUnknownType(start, end);
+    }
+  }
+  if (length + Suggester::kMaxEdits >= suggester_.shortestPlaceholder() &&
+      length <= suggester_.longestPlaceholder() + Suggester::kMaxEdits) {
+    visitPlaceholderLike(start, end);
+  }
+}
+
+// A known type name standing as a word before "::": the row replaced there, if any, as the
+// substitution finds it (the longest name that ends before an underscore or at the end of the
+// name bytes).
+void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::size_t colons,
+                                    bool atEnd) {
+  const std::size_t name = colons + 2;
+  const std::size_t nameEnd = nameRunFrom(name, start + index_.maxTokenLength() + 1);
+  if (nameEnd == name) return;
+  for (std::size_t end = nameEnd; end > name; --end) {
+    if (end != nameEnd && byteAt(end) != '_') continue;
+    if (isWord(byteAt(end)) || (end == buffer_.size() && !atEnd)) continue;
+    if (index_.findQualified(buffer_.data() + start, end - start) != nullptr) {
+      if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
+      return;
+    }
+  }
+  if (isDigit(byteAt(name))) return;
+  const bool cut = isName(byteAt(nameEnd));
+  const std::string_view row = text(name, nameEnd);
+  std::string message = "unknown enumerator '" + std::string(row) + (cut ? "...'" : "'") + " of " +
+                        quoted(typeNames_[type]);
+  if (!cut && kinds_[static_cast<std::size_t>(FindingKind::kUnknownEnumerator)]) {
+    const std::string& meant = suggester_.rowFor(type, row);
+    if (!meant.empty()) message += "; did you mean " + quoted(meant) + "?";
+  }
+  report(FindingKind::kUnknownEnumerator, start, std::move(message));
+}
+
+// A word that is not a type name before "::". PostgreSQL casts (x::int), schema and C++ names
+// look the same, so it is reported only when the word reads as a misspelt type and the name as
+// one of its rows, or when the name is exactly a row of one type.
+void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
+  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownType)]) return;
+  const std::size_t name = colons + 2;
+  const std::size_t limit = name + index_.maxTokenLength() + 1;
+  const std::size_t nameEnd = nameRunFrom(name, limit);
+  if (nameEnd == name || nameEnd == limit || isDigit(byteAt(name))) return;
+  const std::string_view word = text(start, colons);
+  const std::string_view row = text(name, nameEnd);
+  std::string meant;
+  if (const auto type = suggester_.typeFor(word); type && suggester_.readsAsRowOf(*type, row)) {
+    meant = typeNames_[*type];
+  } else if (const auto owner = suggester_.typeWithRow(row)) {
+    meant = typeNames_[*owner] + "::" + std::string(row);
+  } else {
+    return;
+  }
+  report(FindingKind::kUnknownType, start,
+         "unknown type " + quoted(word) + "; did you mean " + quoted(meant) + "?");
+}
+
+// A word of about the length of a placeholder: the name itself glued to a longer one, or a
+// misspelling of it.
+void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
+  const std::string_view word = text(start, end);
+  if (index_.placeholders().end() !=
+      std::find_if(index_.placeholders().begin(), index_.placeholders().end(),
+                   [&word](const TokenIndex::Placeholder& entry) { return entry.name == word; })) {
+    if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
+    return;
+  }
+  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
+  if (const std::string* meant = suggester_.placeholderFor(word)) {
+    report(FindingKind::kUnknownPlaceholder, start,
+           "unknown placeholder " + quoted(word) + "; did you mean " + quoted(*meant) + "?");
+  }
+}
+
+// The token from `start` to `end` was replaced, but an underscore joins it to more name bytes.
+void FindingScanner::reportGlued(std::size_t start, std::size_t end) {
+  std::size_t from = start;
+  while (start - from < kShownAround && isName(byteAt(from - 1))) --from;
+  std::size_t to = end;
+  while (to - end < kShownAround && isName(byteAt(to))) ++to;
+  const std::string longer = (isName(byteAt(from - 1)) ? "..." : "") + std::string(text(from, to)) +
+                             (isName(byteAt(to)) ? "..." : "");
+  report(FindingKind::kGluedToken, start,
+         quoted(text(start, end)) + " was replaced inside the longer name " + quoted(longer));
+}
+
+void FindingScanner::countLinesUpTo(std::size_t index) {
+  if (bufferAt_ + index <= countedTo_) return;
+  const char* const from = buffer_.data() + (countedTo_ - bufferAt_);
+  const char* const to = buffer_.data() + index;
+  for (const char* p = from;
+       (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(to - p)))) !=
+       nullptr;
+       ++p) {
+    ++line_;
+    lineStart_ = bufferAt_ + static_cast<std::uint64_t>(p + 1 - buffer_.data());
+  }
+  countedTo_ = bufferAt_ + index;
+}
+
+void FindingScanner::report(FindingKind kind, std::size_t start, std::string message) {
+  if (!kinds_[static_cast<std::size_t>(kind)]) return;
+  countLinesUpTo(start);
+  handler_({kind, line_, bufferAt_ + start - lineStart_ + 1, std::move(message)});
+}
+
+}  // namespace wqnprep

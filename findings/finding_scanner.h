@@ -1,0 +1,66 @@
+// The findings pass: looks at the input beside the substitution and reports spots that are
+// probably mistakes (see FindingKind). It runs only when findings are asked for, so the plain
+// run never pays for it; it never changes the output.
+//
+// Every decision at a position depends only on a fixed number of bytes around it, so findings
+// and their positions do not depend on how the input is split into pieces.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "findings/finding.h"
+#include "findings/suggestions.h"
+#include "symbols/token_index.h"
+
+namespace wqnprep {
+
+using FindingHandler = std::function<void(const Finding&)>;
+
+class FindingScanner {
+ public:
+  // `handler` hears of every finding of the given kinds, in input order.
+  explicit FindingScanner(FindingHandler handler, const FindingKinds& kinds = kAllFindingKinds);
+
+  // The next `size` bytes of the input.
+  void scan(const char* text, std::size_t size);
+  // At the end of the input.
+  void finish();
+
+ private:
+  void look(bool atEnd);
+  void visitWord(std::size_t start, std::size_t end, bool atEnd);
+  void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);
+  void visitUnknownType(std::size_t start, std::size_t colons);
+  void visitPlaceholderLike(std::size_t start, std::size_t end);
+  void reportGlued(std::size_t start, std::size_t end);
+
+  // The byte at `index` of the buffer, or -1 before the input or after its end.
+  int byteAt(std::size_t index) const;
+  std::size_t nameRunFrom(std::size_t index, std::size_t limit) const;
+  std::string_view text(std::size_t begin, std::size_t end) const {
+    return std::string_view(buffer_).substr(begin, end - begin);
+  }
+  void countLinesUpTo(std::size_t index);
+  void report(FindingKind kind, std::size_t start, std::string message);
+
+  FindingHandler handler_;
+  FindingKinds kinds_;
+  const TokenIndex& index_;
+  Suggester suggester_;
+  std::vector<std::string> typeNames_;
+  std::size_t lookahead_;  // bytes after a position that its decision may need
+
+  std::string buffer_;           // the bytes not yet decided and a few before them
+  std::uint64_t bufferAt_ = 0;   // input offset of buffer_[0]
+  std::size_t next_ = 0;         // the first byte of the buffer not looked at
+  std::uint64_t countedTo_ = 0;  // input offset up to which lines are counted
+  std::uint64_t line_ = 1;
+  std::uint64_t lineStart_ = 0;  // input offset of the current line's first byte
+};
+
+}  // namespace wqnprep

@@ -1,0 +1,169 @@
+#include "findings/suggestions.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "text/edit_distance.h"
+
+namespace wqnprep {
+namespace {
+
+constexpr std::size_t kAmbiguous = SIZE_MAX;
+
+// Places for remembered answers: more than the distinct misspellings of a real script.
+constexpr std::size_t kRememberedPlaces = std::size_t{1} << 12;
+
+std::string sharedBeginning(const std::vector<SymbolEntry>& rows) {
+  if (rows.empty()) return "";
+  std::string shared = rows.front().name;
+  for (const SymbolEntry& row : rows) {
+    const auto [end, unused] =
+        std::mismatch(shared.begin(), shared.end(), row.name.begin(), row.name.end());
+    shared.erase(end, shared.end());
+  }
+  return shared;
+}
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
+  return text.size() >= start.size() && equalIgnoringCase(text.substr(0, start.size()), start);
+}
+
+}  // namespace
+
+Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
+  for (std::size_t t = 0; t < tables.size(); ++t) {
+    const SymbolTable& table = *tables[t];
+    Type type{table.typeName, sharedBeginning(table.rows), "", {}, {}};
+    const std::size_t underscore = type.shared.rfind('_');
+    if (underscore != std::string::npos) type.prefix = type.shared.substr(0, underscore + 1);
+    for (const SymbolEntry& row : table.rows) {
+      type.byLength.push_back(row.name);
+      const auto [owner, added] = rowOwner_.emplace(row.name, t);
+      if (!added && owner->second != t) owner->second = kAmbiguous;
+    }
+    std::stable_sort(
+        type.byLength.begin(), type.byLength.end(),
+        [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    for (const std::string& row : type.byLength) type.letters.push_back(lettersOf(row));
+    types_.push_back(std::move(type));
+  }
+  remembered_.resize(kRememberedPlaces);
+  for (const SymbolEntry& entry : placeholders) {
+    placeholders_.push_back(entry.name);
+    shortestPlaceholder_ = std::min(shortestPlaceholder_, entry.name.size());
+    longestPlaceholder_ = std::max(longestPlaceholder_, entry.name.size());
+  }
+}
+
+Suggester::Letters Suggester::lettersOf(std::string_view name) {
+  Letters letters{};
+  for (char byte : name) {
+    std::uint8_t& count = letters[static_cast<unsigned char>(byte) & 31U];  // 'A' and 'a' alike
+    if (count < UINT8_MAX) ++count;
+  }
+  return letters;
+}
+
+std::size_t Suggester::fewestEdits(const Letters& a, const Letters& b) {
+  std::uint32_t difference = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    difference += static_cast<std::uint8_t>(a[i] > b[i] ? a[i] - b[i] : b[i] - a[i]);
+  }
+  return (difference + 1) / 2;
+}
+
+std::pair<std::size_t, std::size_t> Suggester::lengthRange(const Type& type, std::size_t shortest,
+                                                           std::size_t longest) {
+  const auto bySize = [](const std::string& row, std::size_t size) { return row.size() < size; };
+  const auto first = std::lower_bound(type.byLength.begin(), type.byLength.end(), shortest, bySize);
+  const auto last = std::lower_bound(first, type.byLength.end(), longest + 1, bySize);
+  return {static_cast<std::size_t>(first - type.byLength.begin()),
+          static_cast<std::size_t>(last - type.byLength.begin())};
+}
+
+const std::string* Suggester::closestRow(const Type& type, std::string_view name) {
+  const std::string* sameLetters = nullptr;
+  const auto [sameFirst, sameLast] = lengthRange(type, name.size(), name.size());
+  for (std::size_t r = sameFirst; r < sameLast; ++r) {
+    if (equalIgnoringCase(type.byLength[r], name)) {
+      if (sameLetters != nullptr) return nullptr;
+      sameLetters = &type.byLength[r];
+    }
+  }
+  if (sameLetters != nullptr) return sameLetters;
+
+  if (!type.prefix.empty() && !startsWithIgnoringCase(name, type.prefix)) {
+    const std::string completed = type.prefix + std::string(name);
+    const auto [first, last] = lengthRange(type, completed.size(), completed.size());
+    for (std::size_t r = first; r < last; ++r) {
+      if (equalIgnoringCase(type.byLength[r], completed)) return &type.byLength[r];
+    }
+  }
+
+  // Only rows within kMaxEdits of the name's length can be within kMaxEdits edits.
+  const Letters letters = lettersOf(name);
+  const auto [first, last] =
+      lengthRange(type, name.size() - std::min(name.size(), kMaxEdits), name.size() + kMaxEdits);
+  const std::string* best = nullptr;
+  std::size_t bestDistance = kMaxEdits + 1;
+  bool tied = false;
+  for (std::size_t r = first; r < last; ++r) {
+    if (fewestEdits(letters, type.letters[r]) > bestDistance) continue;
+    const std::size_t distance = damerauDistanceWithin(name, type.byLength[r], bestDistance);
+    if (distance < bestDistance) {
+      best = &type.byLength[r], bestDistance = distance, tied = false;
+    } else if (distance == bestDistance && best != nullptr) {
+      tied = true;
+    }
+  }
+  return tied ? nullptr : best;
+}
+
+const std::string& Suggester::rowFor(std::size_t type, std::string_view name) {
+  static const std::string kNone;
+  const std::size_t hash = std::hash<std::string_view>{}(name) ^ (type * 0x9E3779B97F4A7C15ULL);
+  Remembered& place = remembered_[hash & (kRememberedPlaces - 1)];
+  if (place.type != type || place.name != name) {
+    place.type = type;
+    place.name.assign(name);
+    place.row = closestRow(types_[type], name);
+  }
+  return place.row != nullptr ? *place.row : kNone;
+}
+
+std::optional<std::size_t> Suggester::typeFor(std::string_view word) const {
+  std::optional<std::size_t> best;
+  std::size_t bestDistance = kMaxEdits + 1;
+  bool tied = false;
+  for (std::size_t t = 0; t < types_.size(); ++t) {
+    if (equalIgnoringCase(word, types_[t].name)) return t;
+    const std::size_t distance = damerauDistanceWithin(word, types_[t].name, bestDistance);
+    if (distance < bestDistance) {
+      best = t, bestDistance = distance, tied = false;
+    } else if (distance == bestDistance && best) {
+      tied = true;
+    }
+  }
+  return tied ? std::nullopt : best;
+}
+
+bool Suggester::readsAsRowOf(std::size_t type, std::string_view name) {
+  const std::string& shared = types_[type].shared;
+  return (!shared.empty() && name.substr(0, shared.size()) == shared) ||
+         !rowFor(type, name).empty();
+}
+
+std::optional<std::size_t> Suggester::typeWithRow(std::string_view name) const {
+  const auto owner = rowOwner_.find(std::string(name));
+  if (owner == rowOwner_.end() || owner->second == kAmbiguous) return std::nullopt;
+  return owner->second;
+}
+
+const std::string* Suggester::placeholderFor(std::string_view word) const {
+  for (const std::string& name : placeholders_) {
+    if (word != name && damerauDistanceWithin(word, name, kMaxEdits) <= kMaxEdits) return &name;
+  }
+  return nullptr;
+}
+
+}  // namespace wqnprep

@@ -1,0 +1,381 @@
+// The findings pass: each kind with what it must find and what it must leave alone, the
+// suggestions, and positions that do not depend on how the input is split.
+#include "findings/finding_scanner.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "findings/suggestions.h"
+#include "stream_feeder.h"
+#include "symbols/tables.h"
+#include "text/edit_distance.h"
+
+namespace wqnprep {
+namespace {
+
+// Each finding as "LINE:COLUMN [KIND] MESSAGE", for `input` fed in pieces of `piece` bytes.
+std::vector<std::string> findingsOf(const std::string& input,
+                                    const std::vector<std::size_t>& pieces,
+                                    const FindingKinds& kinds = kAllFindingKinds) {
+  std::vector<std::string> found;
+  FindingScanner scanner(
+      [&found](const Finding& finding) {
+        found.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) + " [" +
+                        std::string(findingKindName(finding.kind)) + "] " + finding.message);
+      },
+      kinds);
+  std::size_t at = 0;
+  for (std::size_t i = 0; at < input.size(); ++i) {
+    const std::size_t take = std::min(pieces[i % pieces.size()], input.size() - at);
+    scanner.scan(input.data() + at, take);
+    at += take;
+  }
+  scanner.finish();
+  return found;
+}
+
+std::size_t longestToken() {
+  std::size_t longest = 0;
+  for (const SymbolTable* table : registry()) {
+    for (const SymbolEntry& row : table->rows) {
+      longest = std::max(longest, qualifiedToken(*table, row).size());
+    }
+  }
+  for (const SymbolEntry& entry : globalScopeList()) longest = std::max(longest, entry.name.size());
+  return longest;
+}
+
+const std::vector<std::size_t> kPieceSizes{1, 2, 3, 7, 64, 4096};
+
+struct Case {
+  const char* label;
+  std::string input;
+  std::vector<std::string> expected;
+};
+
+void PrintTo(const Case& sample, std::ostream* out) {
+  *out << sample.label;
+}
+
+class Findings : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Findings, AreTheExpectedOnesAtEveryPieceSize) {
+  for (std::size_t piece : kPieceSizes) {
+    EXPECT_EQ(findingsOf(GetParam().input, {piece}), GetParam().expected) << "pieces of " << piece;
+  }
+}
+
+auto label = [](const ::testing::TestParamInfo<Case>& info) { return info.param.label; };
+
+// --- unknown-type ---------------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownType, Findings,
+    ::testing::Values(
+        Case{"TypeInTheWrongCase",
+             "(WQNOperationId::OPID_LICENSE_GENERALREAD)",
+             {"1:2 [unknown-type] unknown type 'WQNOperationId'; did you mean 'WQNOperationID'?"}},
+        Case{"TypeWithALetterMore",
+             "WQNOperationIDs::OPID_LICENSE_GENERALREAD",
+             {"1:1 [unknown-type] unknown type 'WQNOperationIDs'; did you mean 'WQNOperationID'?"}},
+        Case{"AllLowerCase",
+             "x wqnenvstatusid::env_stat_running",
+             {"1:3 [unknown-type] unknown type 'wqnenvstatusid'; did you mean 'WQNEnvStatusID'?"}},
+        Case{"TypoInTypeAndUnknownRowWithThePrefix",
+             "WQNEnvStatsID::ENV_STAT_NOSUCH",
+             {"1:1 [unknown-type] unknown type 'WQNEnvStatsID'; did you mean 'WQNEnvStatusID'?"}},
+        Case{"BehindANamespace",
+             "WQN::WQNRuleId::applicableForAll",
+             {"1:6 [unknown-type] unknown type 'WQNRuleId'; did you mean 'WQNRuleID'?"}},
+        Case{"RowUnderAnotherWord",
+             "SELECT objects::objIPPool",
+             {"1:8 [unknown-type] unknown type 'objects'; did you mean "
+              "'WQNDBObjTypeID::objIPPool'?"}}),
+    label);
+
+// SQL and prose use "::" for other things; none of it is a finding.
+INSTANTIATE_TEST_SUITE_P(
+    NotAType, Findings,
+    ::testing::Values(
+        Case{"PostgresCasts",
+             "SELECT x::int, 'a'::text, now()::date, col::character varying, id::bigint;\n"
+             "SELECT created::timestamp, ip::inet, n::numeric(10, 2), b::boolean, r::regclass;",
+             {}},
+        Case{"CastOfAColumnNamedLikeAType",
+             "SELECT servertype::text, networksettingtype::int, wqnruleid::varchar FROM t;",
+             {}},
+        Case{"SchemaAndCppNamesInComments",
+             "-- schema::name, std::string, boost::lexical_cast\n/* a::b::c */",
+             {}},
+        Case{"NamespaceBeforeAType", "WQN::WQNRuleID::applicableForAll WQN::ServerType::stDns", {}},
+        Case{"EmptyOrNumericName", "WQNRuleId:: WQNRuleId::1 WQNRuleId::", {}},
+        Case{"FarFromEveryType", "Operation::OPID_LICENSE_GENERALREAD_X", {}}),
+    label);
+
+// --- unknown-placeholder --------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownPlaceholder, Findings,
+    ::testing::Values(
+        Case{"InTheWrongCaseInAString",
+             "VALUES ('WQNGlobalScopeGuid')",
+             {"1:10 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGuid'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        Case{"WithALetterMore",
+             "WQNGlobalScopeGUIDs",
+             {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGUIDs'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        Case{"WithALetterLess",
+             "\n  WQNGlobalScopGUID",
+             {"2:3 [unknown-placeholder] unknown placeholder 'WQNGlobalScopGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        Case{"WithTwoLettersSwapped",
+             "WQNGlobalScopeGIUD",
+             {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGIUD'; did you mean "
+              "'WQNGlobalScopeGUID'?"}}),
+    label);
+
+INSTANTIATE_TEST_SUITE_P(
+    NotAPlaceholder, Findings,
+    ::testing::Values(Case{"ThePlaceholderItself", "WQNGlobalScopeGUID, 'WQNGlobalScopeGUID'", {}},
+                      Case{"ThreeEditsAway", "WQNGlobalScopeGUIDsss WQNGlobalSc0peGU1Ds", {}},
+                      Case{"WordsOfTheSameLength",
+                           "NetworkSettingType applicableForAll objKalindroContainer",
+                           {}}),
+    label);
+
+// --- glued-token ----------------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    GluedToken, Findings,
+    ::testing::Values(
+        Case{"UnderscoreAfterAnOperation",
+             "(WQNOperationID::OPID_LICENSE_GENERALREAD_V2)",
+             {"1:2 [glued-token] 'WQNOperationID::OPID_LICENSE_GENERALREAD' was replaced inside "
+              "the longer name 'WQNOperationID::OPID_LICENSE_GENERALREAD_V2'"}},
+        Case{"UnderscoreAfterAnObjectType",
+             "WQNDBObjTypeID::objIPPool_old",
+             {"1:1 [glued-token] 'WQNDBObjTypeID::objIPPool' was replaced inside the longer name "
+              "'WQNDBObjTypeID::objIPPool_old'"}},
+        Case{"UnderscoreBefore",
+             "x_WQNRuleID::applicableForVEs",
+             {"1:3 [glued-token] 'WQNRuleID::applicableForVEs' was replaced inside the longer name "
+              "'x_WQNRuleID::applicableForVEs'"}},
+        Case{"PlaceholderOnBothSides",
+             "a_WQNGlobalScopeGUID_b",
+             {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
+              "'a_WQNGlobalScopeGUID_b'"}},
+        Case{"LongNameShownInPart",
+             "WQNRuleID::applicableForAll_" + std::string(40, 'x'),
+             {"1:1 [glued-token] 'WQNRuleID::applicableForAll' was replaced inside the longer name "
+              "'WQNRuleID::applicableForAll_" +
+              std::string(31, 'x') + "...'"}}),
+    label);
+
+INSTANTIATE_TEST_SUITE_P(
+    NotGlued, Findings,
+    ::testing::Values(
+        Case{"StandingAlone", "(WQNRuleID::applicableForAll, ServerType::stDns);", {}},
+        Case{"BetweenColons", "WQN::WQNRuleID::applicableForAll::x WQNGlobalScopeGUID::y", {}},
+        // Not replaced, so not glued, but misspelt.
+        Case{"NotReplacedAtAll",
+             "xWQNRuleID::applicableForVEs xWQNGlobalScopeGUID_",
+             {"1:1 [unknown-type] unknown type 'xWQNRuleID'; did you mean 'WQNRuleID'?",
+              "1:30 [unknown-placeholder] unknown placeholder 'xWQNGlobalScopeGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?"}}),
+    label);
+
+// --- unknown-enumerator ---------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownEnumerator, Findings,
+    ::testing::Values(
+        Case{"WithAndWithoutSuggestion",
+             "WQNOperationID::OPID_LICENSE_GENERALWRITE\nWQNRuleID::zzz",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_LICENSE_GENERALWRITE' of "
+              "'WQNOperationID'",
+              "2:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+        Case{"MissingPrefix",
+             "WQNOperationID::LICENSE_GENERALREAD WQNEnvStatusID::RUNNING",
+             {"1:1 [unknown-enumerator] unknown enumerator 'LICENSE_GENERALREAD' of "
+              "'WQNOperationID'; did you mean 'OPID_LICENSE_GENERALREAD'?",
+              "1:37 [unknown-enumerator] unknown enumerator 'RUNNING' of 'WQNEnvStatusID'; did you "
+              "mean 'ENV_STAT_RUNNING'?"}},
+        // Shown as far as the longest token would reach, and one byte more.
+        Case{"NameLongerThanAnyToken",
+             "WQNRuleID::" + std::string(100, 'a'),
+             {"1:1 [unknown-enumerator] unknown enumerator '" +
+              std::string(longestToken() + 1 - std::string("WQNRuleID::").size(), 'a') +
+              "...' of 'WQNRuleID'"}},
+        Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}}),
+    label);
+
+// --- Order, kinds and pieces ----------------------------------------------------------------
+
+TEST(FindingsOrder, FollowsTheInputAcrossKinds) {
+  const std::string input =
+      "WQNGlobalScopeGuid WQNRuleID::zzz_WQNRuleID::applicableForAll_\n"
+      "Foo::stDns x_ServerType::stWins";
+  const std::vector<std::string> expected{
+      "1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGuid'; did you mean "
+      "'WQNGlobalScopeGUID'?",
+      "1:20 [unknown-enumerator] unknown enumerator 'zzz_WQNRuleID' of 'WQNRuleID'",
+      "1:35 [glued-token] 'WQNRuleID::applicableForAll' was replaced inside the longer name "
+      "'zzz_WQNRuleID::applicableForAll_'",
+      "2:1 [unknown-type] unknown type 'Foo'; did you mean 'ServerType::stDns'?",
+      "2:14 [glued-token] 'ServerType::stWins' was replaced inside the longer name "
+      "'x_ServerType::stWins'"};
+  for (std::size_t piece : kPieceSizes) EXPECT_EQ(findingsOf(input, {piece}), expected);
+}
+
+TEST(FindingKinds, LeftOutKindsAreNotReported) {
+  const std::string input =
+      "WQNRuleID::zzz WQNRuleId::applicableForAll WQNGlobalScopeGuid WQNRuleID::applicableForAll_";
+  for (std::size_t left = 0; left < kFindingKindCount; ++left) {
+    FindingKinds kinds = kAllFindingKinds;
+    kinds[left] = false;
+    const std::vector<std::string> found = findingsOf(input, {4096}, kinds);
+    EXPECT_EQ(found.size(), kFindingKindCount - 1);
+    const std::string name(findingKindName(static_cast<FindingKind>(left)));
+    for (const std::string& finding : found) {
+      EXPECT_EQ(finding.find("[" + name + "]"), std::string::npos) << finding;
+    }
+  }
+}
+
+TEST(FindingKinds, NamesGoBothWays) {
+  for (std::size_t k = 0; k < kFindingKindCount; ++k) {
+    const auto kind = static_cast<FindingKind>(k);
+    EXPECT_EQ(findingKindNamed(findingKindName(kind)), kind);
+  }
+  EXPECT_EQ(findingKindNamed("unknown"), std::nullopt);
+  EXPECT_EQ(findingKindNamed(""), std::nullopt);
+}
+
+// Scripts of real tokens, misspellings and SQL around them.
+std::string randomScript(std::mt19937& random) {
+  static const std::vector<std::string> parts{"WQNOperationID::OPID_LICENSE_GENERALREAD",
+                                              "WQNOperationId::OPID_SSO_GENERALREAD",
+                                              "WQNRuleID::applicableForAll",
+                                              "WQNRuleID::zzz",
+                                              "WQNGlobalScopeGUID",
+                                              "WQNGlobalScopeGuid",
+                                              "ServerType::stDns",
+                                              "x::int",
+                                              "WQN::",
+                                              "_",
+                                              "::",
+                                              ":",
+                                              "\n",
+                                              " ",
+                                              "'",
+                                              "(",
+                                              "V2",
+                                              "7",
+                                              "\xe9",
+                                              "WQNEnvStatusID::RUNNING",
+                                              "foo::objIPPool"};
+  std::string input;
+  const std::size_t count = 1 + random() % 80;
+  for (std::size_t i = 0; i < count; ++i) input += parts[random() % parts.size()];
+  return input;
+}
+
+TEST(FindingsOrder, DoNotDependOnPiecesOnRandomScripts) {
+  std::mt19937 random(20261209);
+  for (int round = 0; round < 300; ++round) {
+    const std::string input = randomScript(random);
+    const std::vector<std::string> whole = findingsOf(input, {input.size() + 1});
+    std::vector<std::size_t> pieces;
+    for (int i = 0; i < 6; ++i) pieces.push_back(1 + random() % 50);
+    ASSERT_EQ(findingsOf(input, pieces), whole) << "round " << round;
+  }
+}
+
+// --- Suggestions ----------------------------------------------------------------------------
+
+struct Suggestion {
+  const char* type;
+  const char* name;
+  const char* meant;  // "" for none
+};
+
+void PrintTo(const Suggestion& sample, std::ostream* out) {
+  *out << sample.type << "::" << sample.name;
+}
+
+class RowSuggestion : public ::testing::TestWithParam<Suggestion> {};
+
+std::size_t typeIndex(const std::string& name) {
+  for (std::size_t t = 0; t < registry().size(); ++t) {
+    if (registry()[t]->typeName == name) return t;
+  }
+  ADD_FAILURE() << "no type " << name;
+  return 0;
+}
+
+TEST_P(RowSuggestion, NamesOnlyTheRowClearlyMeant) {
+  Suggester suggester(registry(), globalScopeList());
+  const std::size_t type = typeIndex(GetParam().type);
+  EXPECT_EQ(suggester.rowFor(type, GetParam().name), GetParam().meant);
+  EXPECT_EQ(suggester.rowFor(type, GetParam().name), GetParam().meant) << "asked again";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RowSuggestion,
+    ::testing::Values(
+        // The opposite permission is two rows away from nothing: no suggestion.
+        Suggestion{"WQNOperationID", "OPID_LICENSE_GENERALWRITE", ""},
+        Suggestion{"WQNOperationID", "OPID_SESSIONS_GENERALEXEC", ""},
+        Suggestion{"WQNOperationID", "OPID_VIRTUAL_SERVER_REQUEST_GET",
+                   "OPID_VERTUAL_SERVER_REQUEST_GET"},
+        Suggestion{"WQNOperationID", "OPID_SAMPLECONFIGURATION_GENERALWRITE",
+                   "OPID_SAMPLECONFIGURAION_GENERALWRITE"},
+        Suggestion{"WQNOperationID", "opid_license_generalread", "OPID_LICENSE_GENERALREAD"},
+        Suggestion{"WQNOperationID", "LICENSE_GENERALREAD", "OPID_LICENSE_GENERALREAD"},
+        Suggestion{"WQNOperationID", "OPID_LICENES_GENERALREAD", "OPID_LICENSE_GENERALREAD"},
+        // GET and SET are equally close.
+        Suggestion{"WQNOperationID", "OPID_VERTUAL_SERVER_REQUEST_XET", ""},
+        Suggestion{"WQNEnvStatusID", "RUNNING", "ENV_STAT_RUNNING"},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_RUNING", "ENV_STAT_RUNNING"},
+        Suggestion{"NetworkSettingType", "nstHardwareNodeID", "nstHardWareNodeID"},
+        Suggestion{"WQNRuleID", "applicableForAllx", "applicableForAll"},
+        // No prefix shared up to an underscore: nothing is put in front, but two letters short
+        // is still within reach.
+        Suggestion{"WQNRuleID", "All", ""}, Suggestion{"ServerType", "Dns", "stDns"}),
+    [](const ::testing::TestParamInfo<Suggestion>& info) {
+      return std::string(info.param.type) + "_" + std::to_string(info.index);
+    });
+
+struct Distance {
+  const char* a;
+  const char* b;
+  std::size_t limit;
+  std::size_t expected;
+};
+
+class DamerauDistance : public ::testing::TestWithParam<Distance> {};
+
+TEST_P(DamerauDistance, CountsEditsUpToTheLimit) {
+  const Distance& d = GetParam();
+  EXPECT_EQ(damerauDistanceWithin(d.a, d.b, d.limit), d.expected) << d.a << " " << d.b;
+  EXPECT_EQ(damerauDistanceWithin(d.b, d.a, d.limit), d.expected) << d.b << " " << d.a;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pairs, DamerauDistance,
+    ::testing::Values(Distance{"", "", 2, 0}, Distance{"abc", "ABC", 2, 0},
+                      Distance{"ab", "ba", 2, 1}, Distance{"abcd", "acbd", 2, 1},
+                      Distance{"abcd", "badc", 3, 2}, Distance{"kitten", "sitting", 5, 3},
+                      Distance{"kitten", "sitting", 2, 3}, Distance{"", "abc", 2, 3},
+                      Distance{"", "ab", 2, 2}, Distance{"ca", "abc", 5, 3},
+                      Distance{"GENERALREAD", "GENERALWRITE", 2, 3},
+                      Distance{"GENERALREAD", "GENERALWRITE", 9, 4}));
+
+}  // namespace
+}  // namespace wqnprep
