@@ -40,6 +40,29 @@ std::error_code openWith(const std::string& path, DWORD access, DWORD dispositio
   return {};
 }
 
+bool isSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+
+struct Split {
+  std::wstring folder;
+  std::wstring name;
+};
+
+// The folder a path names a file in, and the file's name: C:\out\a.sql is in C:\out, C:\a.sql
+// in C:\, C:a.sql in C:. (that drive's working folder), a.sql in the working folder.
+Split splitFolder(const std::wstring& path) {
+  const bool drive = path.size() >= 2 && path[1] == L':';
+  const std::wstring::size_type separator = path.find_last_of(L"\\/");
+  if (separator == std::wstring::npos) {
+    if (drive) return {path.substr(0, 2) + L".", path.substr(2)};
+    return {L".", path};
+  }
+  // A separator that is the root of its drive stays with the folder.
+  const bool root = separator == 0 || (drive && separator == 2);
+  return {path.substr(0, root ? separator + 1 : separator), path.substr(separator + 1)};
+}
+
 File standardStream(DWORD which) {
   // Without such a stream the handle is null or invalid; using it then reports the error.
   return {toHandle(::GetStdHandle(which)), false};
@@ -125,6 +148,38 @@ std::error_code openForReading(const std::string& path, File& file) {
 
 std::error_code openForWriting(const std::string& path, File& file) {
   return openWith(path, GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+std::error_code openExistingForWriting(const std::string& path, File& file) {
+  return openWith(path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+std::error_code checkCreatable(const std::string& path) {
+  if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
+  std::wstring wide;
+  if (const std::error_code error = windows::toWide(path, wide)) return error;
+  if (isSeparator(wide.back())) return std::make_error_code(std::errc::is_a_directory);
+  const Split split = splitFolder(wide);
+  // Opening the folder for adding a file checks the folder's access control list for that
+  // right, the one creating a file in it needs, without creating anything.
+  const HANDLE handle = ::CreateFileW(split.folder.c_str(), FILE_ADD_FILE, kShareAll, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return lastError();
+  BY_HANDLE_FILE_INFORMATION status{};
+  const std::error_code error =
+      ::GetFileInformationByHandle(handle, &status) ? std::error_code{} : lastError();
+  // The longest name the folder's volume takes; a volume that does not say is not judged.
+  DWORD longestName = 0;
+  if (!::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, &longestName, nullptr, nullptr,
+                                       0))
+    longestName = 0;
+  ::CloseHandle(handle);
+  if (error) return error;
+  if ((status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return std::make_error_code(std::errc::not_a_directory);
+  if (longestName > 0 && split.name.size() > longestName)
+    return std::make_error_code(std::errc::filename_too_long);
+  return {};
 }
 
 void writeToStandardError(const char* text, std::size_t size) noexcept {

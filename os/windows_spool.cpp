@@ -12,18 +12,28 @@ using windows::lastError;
 
 constexpr int kAttempts = 100;
 
-}  // namespace
-
-std::error_code openSpool(File& file) {
-  // GetTempPathW: %TMP%, else %TEMP%, else the user's profile folder, else the Windows folder.
-  std::wstring folder(MAX_PATH + 1, L'\0');
+// GetTempPathW: %TMP%, else %TEMP%, else the user's profile folder, else the Windows folder;
+// it ends with a backslash. Whether the folder exists is for creating a file there to tell.
+std::error_code temporaryFolderOf(std::wstring& folder) {
+  folder.assign(MAX_PATH + 1, L'\0');
   DWORD length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
   if (length > folder.size()) {
     folder.resize(length);
     length = ::GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
   }
-  if (length == 0 || length > folder.size()) return lastError();
+  if (length == 0 || length > folder.size()) {
+    folder.clear();
+    return lastError();
+  }
   folder.resize(length);
+  return {};
+}
+
+}  // namespace
+
+std::error_code openSpool(File& file) {
+  std::wstring folder;
+  if (const std::error_code error = temporaryFolderOf(folder)) return error;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const std::wstring name = windows::randomName(folder + L".wqnprep-XXXXXX");
     // Nobody else may open it (no sharing), and the system deletes it when its last handle
@@ -39,6 +49,15 @@ std::error_code openSpool(File& file) {
     if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) return windows::errorFrom(code);
   }
   return windows::errorFrom(ERROR_FILE_EXISTS);
+}
+
+std::string temporaryFolder() {
+  std::wstring folder;
+  if (temporaryFolderOf(folder)) return {};
+  // Named without its last backslash, as folders are in messages, unless it is a drive's root.
+  if (folder.size() > 1 && folder.back() == L'\\' && folder[folder.size() - 2] != L':')
+    folder.pop_back();
+  return windows::toUtf8(folder);
 }
 
 std::error_code copyRest(File& from, File& to) {

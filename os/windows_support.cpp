@@ -125,7 +125,6 @@ std::error_code describeWithLessAccess(HANDLE handle, FileInfo& info) {
   info.regular = !info.directory;
   info.volume = id.VolumeSerialNumber & 0xffffffffu;
   info.index = low ^ high;
-  info.permissions = info.directory ? 0777 : 0666;
   return {};
 }
 
@@ -147,22 +146,6 @@ std::error_code describe(HANDLE handle, FileInfo& info) {
   // The volume's serial number and the file's index name the file, whatever path opened it.
   info.volume = status.dwVolumeSerialNumber;
   info.index = (std::uint64_t{status.nFileIndexHigh} << 32) | status.nFileIndexLow;
-  const bool readOnly = (status.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-  info.permissions = info.directory ? 0777 : readOnly ? 0444 : 0666;
-  return {};
-}
-
-std::error_code fullPath(const std::wstring& path, std::wstring& full) {
-  full.assign(MAX_PATH, L'\0');
-  DWORD length =
-      ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.resize(length);
-    length =
-        ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  }
-  if (length == 0 || length >= full.size()) return lastError();
-  full.resize(length);
   return {};
 }
 

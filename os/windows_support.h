@@ -47,9 +47,6 @@ inline std::string toUtf8(const std::wstring& text) {
 // What the system tells about the file, directory or device behind `handle`.
 std::error_code describe(HANDLE handle, FileInfo& info);
 
-// The absolute form of `path`, for calls that take no relative paths.
-std::error_code fullPath(const std::wstring& path, std::wstring& full);
-
 // A name nobody has used yet is likely: "XXXXXX" in a pattern becomes six random characters.
 std::wstring randomName(std::wstring pattern);
 

@@ -1,5 +1,5 @@
 // The operating-system layer on Windows: bytes through untouched, files known by identity
-// whatever their spelling, the spool, replacing a file, and the system's error texts.
+// whatever their spelling, opening and checking outputs, the spool, and the system's error texts.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -146,14 +146,13 @@ TEST_P(Identity, TellsTheSameFileByVolumeAndIndex) {
   EXPECT_FALSE(originalInfo.directory);
 
   const std::string path = GetParam().path(dir);
-  os::FileInfo byPath;
-  ASSERT_FALSE(os::inspectPath(path, byPath)) << path;
-  EXPECT_EQ(os::sameFile(originalInfo, byPath), GetParam().same) << path;
-  os::File opened;
-  ASSERT_FALSE(os::openForWriting(path, opened)) << path;
-  os::FileInfo byHandle;
-  ASSERT_FALSE(opened.inspect(byHandle));
-  EXPECT_EQ(os::sameFile(originalInfo, byHandle), GetParam().same) << path;
+  for (const auto openOutput : {os::openForWriting, os::openExistingForWriting}) {
+    os::File opened;
+    ASSERT_FALSE(openOutput(path, opened)) << path;
+    os::FileInfo byHandle;
+    ASSERT_FALSE(opened.inspect(byHandle));
+    EXPECT_EQ(os::sameFile(originalInfo, byHandle), GetParam().same) << path;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -183,6 +182,94 @@ TEST(Identity, AFolderIsNoOutput) {
   ScratchDir dir;
   os::File folder;
   EXPECT_EQ(os::openForWriting(ScratchDir::utf8(dir.path()), folder), std::errc::is_a_directory);
+  EXPECT_EQ(os::openExistingForWriting(ScratchDir::utf8(dir.path()), folder),
+            std::errc::is_a_directory);
+}
+
+// --- Outputs ------------------------------------------------------------------------------------
+
+TEST(Output, OpeningAnExistingOneKeepsItsContentAndAMissingOneIsNotCreated) {
+  ScratchDir dir;
+  writeAll(dir.file("out.sql"), "previous");
+  {
+    os::File file;
+    ASSERT_FALSE(os::openExistingForWriting(dir.file("out.sql"), file));
+    ASSERT_FALSE(file.write("new", 3));
+  }
+  EXPECT_EQ(readAll(dir.file("out.sql")), "newvious");
+  os::File file;
+  EXPECT_EQ(os::openExistingForWriting(dir.file("missing.sql"), file),
+            std::errc::no_such_file_or_directory);
+  EXPECT_FALSE(file.isOpen());
+  EXPECT_FALSE(fs::exists(dir.path() / "missing.sql"));
+}
+
+struct Creatable {
+  const char* label;
+  std::string (*path)(const ScratchDir& dir);
+  std::error_condition expected;  // none when a file could be created there
+};
+
+void PrintTo(const Creatable& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class CheckCreatable : public ::testing::TestWithParam<Creatable> {};
+
+TEST_P(CheckCreatable, TellsWhetherTheFileCouldBeCreatedAndCreatesNothing) {
+  ScratchDir dir;
+  writeAll(dir.file("file.sql"), "x");
+  fs::create_directory(dir.path() / "sub");
+  const std::string path = GetParam().path(dir);
+  const std::error_code error = os::checkCreatable(path);
+  if (GetParam().expected) {
+    EXPECT_EQ(error, GetParam().expected) << path << ": " << error.message();
+  } else {
+    EXPECT_FALSE(error) << path << ": " << error.message();
+  }
+  std::vector<fs::path> names;
+  for (const auto& entry : fs::recursive_directory_iterator(dir.path()))
+    names.push_back(entry.path().filename());
+  EXPECT_EQ(names.size(), 2u) << path;  // file.sql and sub, nothing new
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, CheckCreatable,
+    ::testing::Values(
+        Creatable{"InAFolder", [](const ScratchDir& d) { return d.file("new.sql"); }, {}},
+        Creatable{"ForwardSlashes",
+                  [](const ScratchDir& d) { return ScratchDir::utf8(d.path()) + "/sub/new.sql"; },
+                  {}},
+        Creatable{"BeyondAscii",
+                  [](const ScratchDir& d) {
+                    return d.file(
+                        "sub\\gr\xc3\xbc\xc3\x9f"
+                        "e.sql");
+                  },
+                  {}},
+        Creatable{"FolderMissing", [](const ScratchDir& d) { return d.file("no\\such\\new.sql"); },
+                  std::errc::no_such_file_or_directory},
+        Creatable{"FolderIsAFile", [](const ScratchDir& d) { return d.file("file.sql\\new.sql"); },
+                  std::errc::not_a_directory},
+        Creatable{"EndsInASeparator", [](const ScratchDir& d) { return d.file("new\\"); },
+                  std::errc::is_a_directory},
+        Creatable{"NameTooLong",
+                  [](const ScratchDir& d) { return d.file(std::string(300, 'n') + ".sql"); },
+                  std::errc::filename_too_long},
+        Creatable{"Empty", [](const ScratchDir&) { return std::string(); },
+                  std::errc::no_such_file_or_directory}),
+    [](const ::testing::TestParamInfo<Creatable>& info) { return info.param.label; });
+
+TEST(Output, ARelativeNameIsCheckedInTheWorkingFolder) {
+  ScratchDir dir;
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir.path());
+  writeAll("file.sql", "x");
+  const std::error_code plain = os::checkCreatable("new.sql");
+  const std::error_code underAFile = os::checkCreatable("file.sql\\new.sql");
+  fs::current_path(previous);
+  EXPECT_FALSE(plain) << plain.message();
+  EXPECT_EQ(underAFile, std::errc::not_a_directory);
 }
 
 // --- Errors -------------------------------------------------------------------------------------
@@ -283,6 +370,15 @@ TEST(Spool, AMissingTemporaryFolderIsAnError) {
   EXPECT_EQ(os::openSpool(spool), std::errc::no_such_file_or_directory);
 }
 
+// The folder messages name is the one the spool goes in, without a last backslash.
+TEST(Spool, TheTemporaryFolderIsTheSystemsAndNamedWithoutItsLastSeparator) {
+  ScratchDir dir;
+  for (const fs::path& folder : {dir.path(), dir.path() / ""}) {
+    TemporaryFolder temporary(folder);
+    EXPECT_EQ(native(os::temporaryFolder()), dir.path()) << os::temporaryFolder();
+  }
+}
+
 TEST(CopyRest, CopiesEveryByteFromThePositionToAFile) {
   for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{(1 << 20) + 3}}) {
     ScratchDir dir;
@@ -315,44 +411,6 @@ TEST(CopyRest, CopiesIntoAPipe) {
   }
   reader.join();
   EXPECT_TRUE(copied == text) << copied.size() << " bytes copied";
-}
-
-// --- Replacing a file ---------------------------------------------------------------------------
-
-TEST(Replacement, ANewFileBesideTakesThePlaceOfTheTarget) {
-  for (const bool targetExists : {false, true}) {
-    ScratchDir dir;
-    const std::string target = dir.file("out.sql");
-    if (targetExists) writeAll(target, "previous, longer content");
-    os::FileInfo existing;
-    const bool exists = !os::inspectPath(target, existing);
-    ASSERT_EQ(exists, targetExists);
-    os::File file;
-    std::string created;
-    ASSERT_FALSE(os::createBeside(target, exists ? &existing : nullptr, file, created));
-    EXPECT_EQ(native(created).parent_path(), dir.path());
-    EXPECT_EQ(native(created).filename().string().rfind(".out.sql.wqnprep-", 0), 0u) << created;
-    ASSERT_FALSE(file.write("new\r\n", 5));
-    ASSERT_FALSE(file.close());
-    ASSERT_FALSE(os::replaceFile(created, target));
-    EXPECT_EQ(readAll(target), "new\r\n");
-    EXPECT_FALSE(fs::exists(native(created)));
-  }
-}
-
-TEST(Replacement, WorksWithPathsRelativeToTheWorkingFolder) {
-  ScratchDir dir;
-  const fs::path previous = fs::current_path();
-  fs::current_path(dir.path());
-  writeAll("out.sql", "previous");
-  os::File file;
-  std::string created;
-  ASSERT_FALSE(os::createBeside("out.sql", nullptr, file, created));
-  ASSERT_FALSE(file.write("new", 3));
-  ASSERT_FALSE(file.close());
-  EXPECT_FALSE(os::replaceFile(created, "out.sql"));
-  fs::current_path(previous);
-  EXPECT_EQ(readAll(dir.file("out.sql")), "new");
 }
 
 }  // namespace
