@@ -195,7 +195,7 @@ printf 'WQNRuleID::zzz' | "${command[@]}" --warn-unknown - - >../stdout 2>../std
 collect $?
 expect_status 0
 expect_out $'WQNRuleID::zzz\n'
-expect_err "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID'"$'\n'
+expect_err "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]"$'\n'
 
 # Each line comes out before the next goes in: the program can sit in a slowly fed pipe. A
 # line held back would leave the read below waiting, and CTest's time limit would end the run.
@@ -241,29 +241,35 @@ expect_status 0
 [[ $out != *$'\r'* ]] || fail "carriage returns in --list"
 run --version
 expect_status 0
-expect_out $'wqnprep 1.0.0\n'
+[[ $out == $'wqnprep 1.0.0\n'* && $out != *$'\r'* ]] || fail "version: $(printf %q "$out")"
 run --help
 expect_status 0
-[[ $out == use\ * && $out != *$'\r'* ]] || fail "help: $(printf %q "${out:0:80}")"
+[[ $out == "usage: $program_name "* && $out != *$'\r'* ]] || fail "help: $(printf %q "${out:0:80}")"
 
 # --- The command line ---------------------------------------------------------------------------
 
 usage="use $program_name <input filename> <output filename>"$'\n'
-# arguments (words) | expected status
+# arguments (words) | expected standard output | expected standard error
 command_line_cases=(
-  "|2"
-  "in.sql|2"
-  "in.sql out.sql extra.sql|2"
-  "--no-such-option in.sql out.sql|2"
+  "|$usage|"
+  "in.sql|$usage|"
+  "in.sql out.sql extra.sql|$usage|"
+  "--no-such-option in.sql out.sql||$program_name: unrecognized option '--no-such-option'
+Try '$program_name --help' for more information.
+"
+  "-x in.sql out.sql||$program_name: invalid option -- 'x'
+Try '$program_name --help' for more information.
+"
 )
 for entry in "${command_line_cases[@]}"; do
-  IFS='|' read -r words expected <<<"$entry"
+  IFS='|' read -r -d '' words expected_out expected_err <<<"$entry"
+  expected_err=${expected_err%$'\n'}  # the line feed <<< adds
   begin "usage: '$words'"
   read -ra arguments <<<"$words"
   run ${arguments[@]+"${arguments[@]}"}
-  expect_status "$expected"
-  expect_out "$usage"
-  expect_err ""
+  expect_status 2
+  expect_out "$expected_out"
+  expect_err "$expected_err"
   [[ -z $(ls -A) ]] || fail "files were made: $(ls -A)"
 done
 
@@ -271,7 +277,7 @@ begin "options after the paths"
 printf 'WQNRuleID::applicableForVEs\nWQNRuleID::zzz\n' >in.sql
 run in.sql out.sql --warn-unknown
 expect_status 0
-expect_err "in.sql:2:1: warning: unknown enumerator 'zzz' of 'WQNRuleID'"$'\n'
+expect_err "in.sql:2:1: warning: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]"$'\n'
 expect_file out.sql '1\nWQNRuleID::zzz\n'
 
 begin "-- before a path that begins with -"
@@ -364,14 +370,14 @@ fi
 
 # --- --strict and --warn-unknown ----------------------------------------------------------------
 
-finding=$'in.sql:2:1: error: unknown enumerator \'applicableForNone\' of \'WQNRuleID\'\n'
+finding=$'in.sql:2:1: error: unknown enumerator \'applicableForNone\' of \'WQNRuleID\' [unknown-enumerator]\n'
 begin "--strict with a finding leaves an existing output untouched"
 printf 'ServerType::stWins\nWQNRuleID::applicableForNone\n' >in.sql
 printf 'previous\r\noutput\n' >out.sql
 run --strict in.sql out.sql
 expect_status 1
 expect_out ""
-expect_err "${finding}Error: 1 unknown enumerator in 'in.sql'; 'out.sql' was not written"$'\n'
+expect_err "${finding}Error: 1 finding in 'in.sql'; 'out.sql' was not written"$'\n'
 expect_file out.sql 'previous\r\noutput\n'
 expect_no_temporary_files
 
@@ -379,7 +385,7 @@ begin "--strict with a finding creates no output"
 printf 'WQNRuleID::applicableForNone\nWQNRuleID::applicableForNone\n' >in.sql
 run --strict in.sql out.sql
 expect_status 1
-[[ $err == *"Error: 2 unknown enumerators in 'in.sql'; 'out.sql' was not written"$'\n' ]] ||
+[[ $err == *"Error: 2 findings in 'in.sql'; 'out.sql' was not written"$'\n' ]] ||
   fail "stderr $(printf %q "$err")"
 expect_no_file out.sql
 expect_no_temporary_files
@@ -405,6 +411,30 @@ begin "--strict into a missing folder"
 printf 'ServerType::stWins\n' >in.sql
 run --strict in.sql no/such/out.sql
 expect_error "cannot open output 'no/such/out.sql': "
+
+# Through pipes, --strict holds everything back until the whole input is read and clean: a
+# finding on the last line leaves standard output empty, clean lines before it included.
+# label | input (a printf format) | status | standard output (a printf format)
+strict_pipe_cases=(
+  "finding last|ServerType::stWins\r\nno token\nWQNRuleID::applicableForNone|1|"
+  "finding first|WQNRuleID::applicableForNone\nServerType::stWins\n|1|"
+  "clean|ServerType::stWins\r\nno token\nWQNRuleID::applicableForAll|0|1\r\nno token\n0\n"
+  "empty||0|"
+)
+for entry in "${strict_pipe_cases[@]}"; do
+  IFS='|' read -r label input expected output <<<"$entry"
+  begin "--strict - - through pipes: $label"
+  printf -- "$input" | "${command[@]}" --strict - - 2>../stderr | od -An -c >dump
+  collect "${PIPESTATUS[1]}"
+  expect_status "$expected"
+  [[ $(<dump) == "$(printf -- "$output" | od -An -c)" ]] || fail "stdout $(cat dump)"
+  if ((expected == 0)); then
+    expect_err ""
+  else
+    [[ $err == *$' [unknown-enumerator]\nError: 1 finding in \'<stdin>\'; \'<stdout>\' was not written\n' ]] ||
+      fail "stderr $(printf %q "$err")"
+  fi
+done
 
 begin "--warn-unknown reports and writes"
 printf 'ServerType::stWins\nWQNRuleID::applicableForNone\n' >in.sql
