@@ -128,8 +128,8 @@ std::error_code File::rewind() {
 }
 
 std::error_code File::close() {
-  const HANDLE handle = reinterpret_cast<HANDLE>(std::exchange(handle_, kNone));
-  if (owned_ && handle != INVALID_HANDLE_VALUE && !::CloseHandle(handle)) return lastError();
+  const HANDLE closing = reinterpret_cast<HANDLE>(std::exchange(handle_, kNone));
+  if (owned_ && closing != INVALID_HANDLE_VALUE && !::CloseHandle(closing)) return lastError();
   return {};
 }
 
