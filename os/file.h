@@ -1,5 +1,6 @@
 // The operating system's files, behind an interface that names no system's own types, so that
-// everything above it is written once. os/posix_*.cpp implement it for POSIX systems.
+// everything above it is written once. os/posix_*.cpp implement it for POSIX systems,
+// os/windows_*.cpp for Windows.
 //
 // Every operation returns the system's error code, empty on success; the callers turn it into a
 // message that names the file.
@@ -77,7 +78,8 @@ std::error_code checkCreatable(const std::string& path);
 // An unnamed temporary file, for holding data back: it has no name anyone else can open, and
 // vanishes with the process however that ends. It goes in temporaryFolder().
 std::error_code openSpool(File& file);
-// $TMPDIR, or /tmp when that is not set.
+// $TMPDIR, or /tmp when that is not set; on Windows, the folder GetTempPathW names. Whether
+// it can be used, openSpool tells.
 std::string temporaryFolder();
 
 // Whether `path` names an existing folder: the system's error if it is missing or cannot be

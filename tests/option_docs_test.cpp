@@ -4,22 +4,32 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/options.h"
-#include "run_program.h"
 
 namespace wqnprep::testing {
 namespace {
 
 // The data folder is tests/data in the source tree.
 const std::string kSourceDir = WQNPREP_TEST_DATA_DIR "/../..";
+
+// A file of the source tree, read here rather than through the program-running helpers, which
+// are POSIX-only: these tests need no process.
+std::string sourceFile(const std::string& path) {
+  std::ifstream in(kSourceDir + path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + kSourceDir + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> result;
@@ -31,7 +41,7 @@ std::vector<std::string> lines(const std::string& text) {
 // The item headings (".TP" and the line after it) of the manual page's OPTIONS section, with
 // the roff markup taken out: ".BR \-h \", \" \-\-help" becomes "-h , --help".
 std::vector<std::string> manualOptionHeadings() {
-  const std::vector<std::string> page = lines(readFile(kSourceDir + "/man/wqnprep.1.in"));
+  const std::vector<std::string> page = lines(sourceFile("/man/wqnprep.1.in"));
   std::vector<std::string> headings;
   bool inOptions = false;
   for (std::size_t i = 0; i < page.size(); ++i) {
@@ -50,7 +60,7 @@ std::vector<std::string> manualOptionHeadings() {
 // The README's section headings ("### ...").
 std::vector<std::string> readmeHeadings() {
   std::vector<std::string> headings;
-  for (const std::string& line : lines(readFile(kSourceDir + "/README.md"))) {
+  for (const std::string& line : lines(sourceFile("/README.md"))) {
     if (line.starts_with("#")) headings.push_back(line);
   }
   return headings;

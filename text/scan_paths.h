@@ -6,7 +6,7 @@
 #pragma once
 
 #if !defined(WQNPREP_SCALAR_SCAN)
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(_M_X64)  // MSVC has no __SSE2__; every x64 processor has SSE2
 #define WQNPREP_SSE2_SCAN 1
 #elif defined(__ARM_NEON)
 #define WQNPREP_NEON_SCAN 1
