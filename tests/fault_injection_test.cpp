@@ -422,6 +422,11 @@ void PrintTo(const Limit& c, std::ostream* out) {
 class StrictRunAtALimit : public ::testing::TestWithParam<Limit> {};
 
 TEST_P(StrictRunAtALimit, LeavesTheOutputAndNoTemporaryFile) {
+#ifdef WQNPREP_SANITIZED
+  // The sanitizers' runtime needs descriptors of its own, and spins without them.
+  if (std::string(GetParam().label) == "FewDescriptors")
+    GTEST_SKIP() << "the sanitizer runtime cannot run with four descriptors";
+#endif
   ScratchDir dir;
   ScratchDir temporary;
   std::string big;
