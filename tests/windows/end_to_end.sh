@@ -443,6 +443,52 @@ expect_status 0
 expect_err "${finding/error:/warning:}"
 expect_file out.sql '1\nWQNRuleID::applicableForNone\n'
 
+# --- Many files: --check and -d ----------------------------------------------------------------
+
+begin "--check reads every file and writes nothing"
+printf 'ServerType::stWins\r\n' >good.sql
+printf 'ServerType::stWins\nWQNRuleID::applicableForNone\n' >in.sql
+run --check good.sql
+expect_status 0
+expect_out ""
+expect_err ""
+run --check good.sql in.sql
+expect_status 1
+expect_out ""
+expect_err "$finding"
+expect_no_file good.out
+
+begin "-d writes each input under its own name"
+mkdir out sub
+printf 'ServerType::stWins\r\n' >a.sql
+printf 'WQNRuleID::applicableForVEs\n' >sub/b.sql
+run -d out a.sql sub/b.sql
+expect_status 0
+expect_file out/a.sql '1\r\n'
+expect_file out/b.sql '1\n'
+
+begin "-d refuses two inputs of one name and an input as its own output"
+mkdir out sub
+printf 'x\n' >a.sql
+cp a.sql sub/a.sql
+run -d out a.sql sub/a.sql
+expect_error "'a.sql' and 'sub/a.sql' would both be written to 'out"
+expect_no_file out/a.sql
+run -d . a.sql
+expect_error "output '"
+expect_file a.sql 'x\n'
+
+begin "-d --strict writes nothing unless every input is clean"
+mkdir out
+printf 'ServerType::stWins\n' >a.sql
+printf 'WQNRuleID::applicableForNone\n' >b.sql
+printf 'before\n' >out/a.sql
+run --strict -d out a.sql b.sql
+expect_status 1
+expect_file out/a.sql 'before\n'
+expect_no_file out/b.sql
+expect_no_temporary_files
+
 # --- Names beyond ASCII -------------------------------------------------------------------------
 
 begin "non-ASCII file names"
