@@ -91,6 +91,11 @@ void OutputFile::prepare() {
   if (prepared_) return;
   prepared_ = true;
   if (!file_.isOpen()) {
+    // Missing when checked: a file made now is new and empty, so it is neither the input nor
+    // anything to empty. One that appeared meanwhile is opened as any existing output.
+    const std::error_code created = os::createForWriting(path_, file_);
+    if (!created) return;
+    if (created != std::errc::file_exists) check(created, "cannot open output", path_);
     check(os::openForWriting(path_, file_), "cannot open output", path_);
     info_ = infoOf(file_, "cannot open output", path_);
     refuseInput();

@@ -99,40 +99,62 @@ class FolderRun {
 
   // Before anything is written: no output may be one of the inputs, or another output, under any
   // name, since writing it would destroy an input before it is read or a result already written.
-  // An input or output that cannot be opened is left to its turn, except under OnFinding::fail,
-  // which needs to know now that every output can be written.
+  // An input or output that cannot be looked at is left to its turn, except under
+  // OnFinding::fail, which needs to know now that every input opens and every output can be
+  // written. Each input done on its own needs only the files' identities, so nothing is opened.
   void refuseOverwritingInputs() {
-    std::map<Identity, std::size_t> inputs;
+    const bool openNow = onFinding_ == OnFinding::fail;
+    std::vector<std::optional<os::FileInfo>> inputs(jobs_.size());
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      if (!openNow) {
+        os::FileInfo info;
+        if (!os::inspectPath(jobs_[i].input, info)) inputs[i] = info;
+        continue;
+      }
       try {
-        const InputFile input(jobs_[i].input);
-        jobs_[i].info = input.info();
-        if (input.info().regular) inputs.emplace(identityOf(input.info()), i);
+        jobs_[i].info = inputs[i] = InputFile(jobs_[i].input).info();
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
     }
-    std::map<Identity, std::size_t> outputs;
+    std::vector<std::optional<os::FileInfo>> outputs(jobs_.size());
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const Job& job = jobs_[i];
+      if (!openNow) {
+        os::FileInfo info;
+        if (!os::inspectPath(job.output, info) && info.regular) outputs[i] = info;
+        continue;
+      }
       if (!job.info) continue;
-      std::optional<os::FileInfo> existing;
       try {
         // Refuses the output that is its own input.
-        existing = OutputFile(job.output, job.input, *job.info).existingRegularFile();
+        outputs[i] = OutputFile(job.output, job.input, *job.info).existingRegularFile();
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
-      if (!existing) continue;
-      if (const auto input = inputs.find(identityOf(*existing)); input != inputs.end()) {
-        throw std::runtime_error("output " + quotedName(job.output) + " is the input file " +
+    }
+    refuseClashes(inputs, outputs);
+  }
+
+  void refuseClashes(const std::vector<std::optional<os::FileInfo>>& inputInfo,
+                     const std::vector<std::optional<os::FileInfo>>& outputInfo) const {
+    std::map<Identity, std::size_t> inputs;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      if (inputInfo[i] && inputInfo[i]->regular) inputs.emplace(identityOf(*inputInfo[i]), i);
+    }
+    std::map<Identity, std::size_t> outputs;
+    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+      if (!outputInfo[i]) continue;
+      const Identity identity = identityOf(*outputInfo[i]);
+      if (const auto input = inputs.find(identity); input != inputs.end()) {
+        throw std::runtime_error("output " + quotedName(jobs_[i].output) + " is the input file " +
                                  quotedName(jobs_[input->second].input) +
                                  "; refusing to overwrite it");
       }
-      const auto [other, fresh] = outputs.emplace(identityOf(*existing), i);
+      const auto [other, fresh] = outputs.emplace(identity, i);
       if (!fresh) {
         throw std::runtime_error("outputs " + quotedName(jobs_[other->second].output) + " and " +
-                                 quotedName(job.output) +
+                                 quotedName(jobs_[i].output) +
                                  " are the same file; refusing to write it twice");
       }
     }

@@ -71,6 +71,9 @@ std::error_code openForReading(const std::string& path, File& file);
 std::error_code openForWriting(const std::string& path, File& file);
 // Opens an existing file for writing, keeping its content; a missing one is an error.
 std::error_code openExistingForWriting(const std::string& path, File& file);
+// Creates a new, empty regular file for writing; std::errc::file_exists when `path` names
+// anything already, a symbolic link included.
+std::error_code createForWriting(const std::string& path, File& file);
 // Whether openForWriting could create a file at `path`, which is missing: the system's error
 // if its folder is missing or not writable, or the name is too long. Creates nothing.
 std::error_code checkCreatable(const std::string& path);
@@ -81,6 +84,10 @@ std::error_code openSpool(File& file);
 // $TMPDIR, or /tmp when that is not set; on Windows, the folder GetTempPathW names. Whether
 // it can be used, openSpool tells.
 std::string temporaryFolder();
+
+// What the system tells about the file `path` names (through symbolic links), without opening it
+// for reading or writing: cheaper than opening it when only its identity matters.
+std::error_code inspectPath(const std::string& path, FileInfo& info);
 
 // Whether `path` names an existing folder: the system's error if it is missing or cannot be
 // looked at, std::errc::not_a_directory if it is something else. Opens nothing.

@@ -44,13 +44,30 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-std::error_code File::inspect(FileInfo& info) const {
-  struct stat status {};
-  if (::fstat(fdOf(*this), &status) != 0) return lastError();
+namespace {
+
+FileInfo infoFrom(const struct stat& status) {
+  FileInfo info;
   info.directory = S_ISDIR(status.st_mode);
   info.regular = S_ISREG(status.st_mode);
   info.volume = static_cast<std::uint64_t>(status.st_dev);
   info.index = static_cast<std::uint64_t>(status.st_ino);
+  return info;
+}
+
+}  // namespace
+
+std::error_code File::inspect(FileInfo& info) const {
+  struct stat status {};
+  if (::fstat(fdOf(*this), &status) != 0) return lastError();
+  info = infoFrom(status);
+  return {};
+}
+
+std::error_code inspectPath(const std::string& path, FileInfo& info) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0) return lastError();
+  info = infoFrom(status);
   return {};
 }
 
@@ -115,6 +132,10 @@ std::error_code openExistingForWriting(const std::string& path, File& file) {
   return openWith(path, O_WRONLY, file);
 }
 
+std::error_code createForWriting(const std::string& path, File& file) {
+  return openWith(path, O_WRONLY | O_CREAT | O_EXCL, file);
+}
+
 std::error_code checkCreatable(const std::string& path) {
   if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
   if (path.back() == '/') return std::make_error_code(std::errc::is_a_directory);
@@ -123,11 +144,14 @@ std::error_code checkCreatable(const std::string& path) {
                              : slash == 0               ? "/"
                                                         : path.substr(0, slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) != 0) return lastError();
-  if (!S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::not_a_directory);
-  // The effective user, as open() judges it.
-  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) return lastError();
+  // The effective user, as open() judges it; "/." fails for a missing folder and for a file
+  // that is no folder, with the errors open() would give.
+  if (::faccessat(AT_FDCWD, (folder + "/.").c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    return lastError();
+  // Names this short fit every file system in use (eCryptfs, the tightest, takes 143 bytes);
+  // only a longer one costs asking the folder's.
+  constexpr std::size_t kNameEverywhere = 143;
+  if (name.size() <= kNameEverywhere) return {};
   const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
   if (longest > 0 && name.size() > static_cast<std::size_t>(longest))
     return std::make_error_code(std::errc::filename_too_long);

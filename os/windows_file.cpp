@@ -146,12 +146,26 @@ std::error_code openForReading(const std::string& path, File& file) {
   return openWith(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, file);
 }
 
+std::error_code inspectPath(const std::string& path, FileInfo& info) {
+  // No access asked for: enough to read the file's identity, whoever holds it open.
+  File file;
+  if (const std::error_code error =
+          openWith(path, 0, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, file))
+    return error;
+  return file.inspect(info);
+}
+
 std::error_code openForWriting(const std::string& path, File& file) {
   return openWith(path, GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, file);
 }
 
 std::error_code openExistingForWriting(const std::string& path, File& file) {
   return openWith(path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+// The system's "file exists" compares equal to std::errc::file_exists.
+std::error_code createForWriting(const std::string& path, File& file) {
+  return openWith(path, GENERIC_WRITE, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, file);
 }
 
 std::error_code checkCreatable(const std::string& path) {
