@@ -152,7 +152,7 @@ void PrintTo(const IgnoreCase& c, std::ostream* out) {
 
 class UnknownIgnoredKind : public ::testing::TestWithParam<IgnoreCase> {};
 
-TEST_P(UnknownIgnoredKind, DISABLED_IsAWrongCommandLine) {
+TEST_P(UnknownIgnoredKind, IsAWrongCommandLine) {
   const ProgramResult result = runWqnprep(GetParam().args);
   EXPECT_EQ(result.status, 2);
   EXPECT_THAT(result.err, HasSubstr("--ignore=bogus: no such kind"));
