@@ -24,7 +24,8 @@ class Suggester {
 
   // The row of table `type` that `name` (not one of its rows) means, or "": the row equal to it
   // without regard to case; else the row it equals once the type's row prefix is put in front;
-  // else the row within two edits (a swap of neighbours is one) when no other row is as close.
+  // else the row within two edits (a swap of neighbours is one) when no other row is as close,
+  // unless a word of it, between underscores, is the opposite of the name's (GET_x for SET_x).
   // Remembers its answers, so a name seen again costs a look-up.
   const std::string& rowFor(std::size_t type, std::string_view name);
 

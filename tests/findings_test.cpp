@@ -347,7 +347,22 @@ INSTANTIATE_TEST_SUITE_P(
         Suggestion{"WQNRuleID", "applicableForAllx", "applicableForAll"},
         // No prefix shared up to an underscore: nothing is put in front, but two letters short
         // is still within reach.
-        Suggestion{"WQNRuleID", "All", ""}, Suggestion{"ServerType", "Dns", "stDns"}),
+        Suggestion{"WQNRuleID", "All", ""}, Suggestion{"ServerType", "Dns", "stDns"},
+        // The closest row means the opposite in one word: no row, not the next closest either.
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_GET_BROKER", ""},
+        Suggestion{"WQNOperationID", "opid_vdi_settings_get_broker", ""},
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_GET_BROKR", ""},
+        Suggestion{"WQNOperationID", "OPID_VDI_POOLS_DESKTOP_LOGON", ""},
+        Suggestion{"WQNOperationID", "OPID_WQAGENT_LOGOFF_SOAP", ""},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_EXIST", ""},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_UNMOUNTED", ""},
+        // A word that differs without meaning the opposite still gets its row.
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_SET_BROKR", "OPID_VDI_SETTINGS_SET_BROKER"},
+        Suggestion{"WQNOperationID", "OPID_VDI_POOLS_HARDWARENODE_AD",
+                   "OPID_VDI_POOLS_HARDWARENODE_ADD"},
+        Suggestion{"WQNOperationID", "OPID_ENVIRONMENT_INTERACTION_STOPP",
+                   "OPID_ENVIRONMENT_INTERACTION_STOP"},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_MOUNTD", "ENV_STAT_MOUNTED"}),
     [](const ::testing::TestParamInfo<Suggestion>& info) {
       return std::string(info.param.type) + "_" + std::to_string(info.index);
     });

@@ -45,7 +45,7 @@ ProgramResult warnOn(const ScratchDir& dir, const std::string& script) {
 
 class OppositeSuggestion : public ::testing::TestWithParam<Case> {};
 
-TEST_P(OppositeSuggestion, DISABLED_IsNotMade) {
+TEST_P(OppositeSuggestion, IsNotMade) {
   ScratchDir dir;
   const ProgramResult result = warnOn(dir, GetParam().line + "\n");
   EXPECT_EQ(result.status, 0);
