@@ -26,6 +26,22 @@ std::string sharedBeginning(const std::vector<SymbolEntry>& rows) {
   return shared;
 }
 
+// The part of `shared` (the beginning all `rows` share) after which every row goes on with a
+// capital letter, when it is at least kShortestCamelPrefix long: "obj" of objIPPool and objSample.
+// Shorter beginnings ("st" of stDns and stWins) begin ordinary words too.
+constexpr std::size_t kShortestCamelPrefix = 3;
+
+std::string camelPrefix(std::string shared, const std::vector<SymbolEntry>& rows) {
+  const auto goesOnWithACapital = [&shared](const SymbolEntry& row) {
+    return row.name.size() > shared.size() && row.name[shared.size()] >= 'A' &&
+           row.name[shared.size()] <= 'Z';
+  };
+  while (!shared.empty() && !std::all_of(rows.begin(), rows.end(), goesOnWithACapital)) {
+    shared.pop_back();
+  }
+  return shared.size() >= kShortestCamelPrefix ? shared : "";
+}
+
 bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
   return text.size() >= start.size() && equalIgnoringCase(text.substr(0, start.size()), start);
 }
@@ -86,9 +102,10 @@ bool namesTheOpposite(std::string_view name, std::string_view row) {
 Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const SymbolTable& table = *tables[t];
-    Type type{table.typeName, sharedBeginning(table.rows), "", {}, {}};
+    Type type{table.typeName, sharedBeginning(table.rows), "", "", {}, {}};
     const std::size_t underscore = type.shared.rfind('_');
     if (underscore != std::string::npos) type.prefix = type.shared.substr(0, underscore + 1);
+    type.leading = type.prefix.empty() ? camelPrefix(type.shared, table.rows) : type.prefix;
     for (const SymbolEntry& row : table.rows) {
       type.byLength.push_back(row.name);
       const auto [owner, added] = rowOwner_.emplace(row.name, t);
@@ -204,8 +221,8 @@ std::optional<std::size_t> Suggester::typeFor(std::string_view word) const {
 }
 
 bool Suggester::readsAsRowOf(std::size_t type, std::string_view name) {
-  const std::string& shared = types_[type].shared;
-  return (!shared.empty() && name.substr(0, shared.size()) == shared) ||
+  const std::string& leading = types_[type].leading;
+  return (!leading.empty() && name.substr(0, leading.size()) == leading) ||
          !rowFor(type, name).empty();
 }
 

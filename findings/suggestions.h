@@ -33,8 +33,9 @@ class Suggester {
   // one within two edits.
   std::optional<std::size_t> typeFor(std::string_view word) const;
 
-  // Whether `name` reads as a row of `type`: it begins as all of its rows begin, or rowFor
-  // finds one.
+  // Whether `name` reads as a row of `type`: it begins with the prefix all of its rows have
+  // (up to an underscore, "OPID_", or of at least three letters before a capital, "nst"), or
+  // rowFor finds one.
   bool readsAsRowOf(std::size_t type, std::string_view name);
 
   // The one type that has a row named exactly `name`.
@@ -60,6 +61,7 @@ class Suggester {
     std::string name;
     std::string shared;                 // the beginning all rows share
     std::string prefix;                 // `shared` up to its last underscore
+    std::string leading;                // `prefix`, or a lowerCamel one: "OPID_", "obj"
     std::vector<std::string> byLength;  // row names, shortest first
     std::vector<Letters> letters;       // of each row in byLength
   };

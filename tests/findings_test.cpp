@@ -92,6 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BehindANamespace",
              "WQN::WQNRuleId::applicableForAll",
              {"1:6 [unknown-type] unknown type 'WQNRuleId'; did you mean 'WQNRuleID'?"}},
+        // A lowerCamel prefix of three letters or more is a prefix of the type's rows.
+        Case{"RowsPrefixWrittenInCamelCase",
+             "WQNRuleId::applicableForNone WQNDBObjTypeId::objNothing",
+             {"1:1 [unknown-type] unknown type 'WQNRuleId'; did you mean 'WQNRuleID'?",
+              "1:30 [unknown-type] unknown type 'WQNDBObjTypeId'; did you mean 'WQNDBObjTypeID'?"}},
         Case{"RowUnderAnotherWord",
              "SELECT objects::objIPPool",
              {"1:8 [unknown-type] unknown type 'objects'; did you mean "
@@ -108,6 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
              {}},
         Case{"CastOfAColumnNamedLikeAType",
              "SELECT servertype::text, networksettingtype::int, wqnruleid::varchar FROM t;",
+             {}},
+        // Two letters all rows begin with ("st" of stDns, stWins) are no prefix of them.
+        Case{"CastOfAColumnNamedLikeATypeToAnEnum",
+             "SELECT servertype::status, servertype::state, ServerTypes::stuff FROM t;",
              {}},
         Case{"SchemaAndCppNamesInComments",
              "-- schema::name, std::string, boost::lexical_cast\n/* a::b::c */",
