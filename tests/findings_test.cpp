@@ -143,6 +143,17 @@ INSTANTIATE_TEST_SUITE_P(
              "\n  WQNGlobalScopGUID",
              {"2:3 [unknown-placeholder] unknown placeholder 'WQNGlobalScopGUID'; did you mean "
               "'WQNGlobalScopeGUID'?"}},
+        Case{"WithAnUnderscoreInside",
+             "VALUES ('WQN_GlobalScopeGUID', WQNGlobal_ScopeGUID)",
+             {"1:10 [unknown-placeholder] unknown placeholder 'WQN_GlobalScopeGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?",
+              "1:32 [unknown-placeholder] unknown placeholder 'WQNGlobal_ScopeGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        // The misspelt word is reported, not the longer run of name bytes around it as well.
+        Case{"MisspeltWordWithAnUnderscoreAfterIt",
+             "WQNGlobalScopeGUI_x",
+             {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGUI'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
         Case{"WithTwoLettersSwapped",
              "WQNGlobalScopeGIUD",
              {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGIUD'; did you mean "
@@ -153,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
     NotAPlaceholder, Findings,
     ::testing::Values(Case{"ThePlaceholderItself", "WQNGlobalScopeGUID, 'WQNGlobalScopeGUID'", {}},
                       Case{"ThreeEditsAway", "WQNGlobalScopeGUIDsss WQNGlobalSc0peGU1Ds", {}},
+                      Case{"ThreeUnderscoresAway", "wqn_global_scope_guid", {}},
                       Case{"WordsOfTheSameLength",
                            "NetworkSettingType applicableForAll objKalindroContainer",
                            {}}),
@@ -175,6 +187,11 @@ INSTANTIATE_TEST_SUITE_P(
              "x_WQNRuleID::applicableForVEs",
              {"1:3 [glued-token] 'WQNRuleID::applicableForVEs' was replaced inside the longer name "
               "'x_WQNRuleID::applicableForVEs'"}},
+        // Glued, and not a misspelling of the placeholder as well.
+        Case{"UnderscoreBeforeThePlaceholder",
+             "'_WQNGlobalScopeGUID'",
+             {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
+              "'_WQNGlobalScopeGUID'"}},
         Case{"PlaceholderOnBothSides",
              "a_WQNGlobalScopeGUID_b",
              {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
@@ -222,6 +239,29 @@ INSTANTIATE_TEST_SUITE_P(
               std::string(longestToken() + 1 - std::string("WQNRuleID::").size(), 'a') +
               "...' of 'WQNRuleID'"}},
         Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}}),
+    label);
+
+// A type and one of its rows, joined by something else than "::".
+INSTANTIATE_TEST_SUITE_P(
+    MistypedSeparator, Findings,
+    ::testing::Values(
+        Case{"OneColon",
+             "('WQNOperationID:OPID_LICENSE_GENERALREAD')",
+             {"1:3 [unknown-enumerator] 'WQNOperationID:OPID_LICENSE_GENERALREAD' is not a token; "
+              "did you mean 'WQNOperationID::OPID_LICENSE_GENERALREAD'?"}},
+        Case{"BlanksAfterTheColons",
+             "ServerType::\t stDns",
+             {"1:1 [unknown-enumerator] 'ServerType::\t stDns' is not a token; did you mean "
+              "'ServerType::stDns'?"}}),
+    label);
+
+INSTANTIATE_TEST_SUITE_P(
+    NotAMistypedSeparator, Findings,
+    ::testing::Values(
+        Case{"NoRowAfterTheColons", "ServerType:: x ServerType:x ServerType :: stDns", {}},
+        Case{"RowOfAnotherType", "ServerType:objIPPool", {}},
+        Case{"LongerThanTheRow", "ServerType:stDns_x WQNEnvStatusID:: ENV_STAT_UPX", {}},
+        Case{"BlankAfterOneColon", "-- ServerType: stDns is the DNS server", {}}),
     label);
 
 // --- Order, kinds and pieces ----------------------------------------------------------------
@@ -288,7 +328,10 @@ std::string randomScript(std::mt19937& random) {
                                               "7",
                                               "\xe9",
                                               "WQNEnvStatusID::RUNNING",
-                                              "foo::objIPPool"};
+                                              "foo::objIPPool",
+                                              "WQN_GlobalScopeGUID",
+                                              "ServerType:",
+                                              "stDns"};
   std::string input;
   const std::size_t count = 1 + random() % 80;
   for (std::size_t i = 0; i < count; ++i) input += parts[random() % parts.size()];

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class SilentTypo : public ::testing::TestWithParam<Case> {};
 
-TEST_P(SilentTypo, DISABLED_FailsStrict) {
+TEST_P(SilentTypo, FailsStrict) {
   ScratchDir dir;
   writeFile(dir.file("in.sql"), GetParam().line + "\n");
   const ProgramResult result = runWqnprep({"--strict", dir.file("in.sql"), dir.file("out.sql")});
