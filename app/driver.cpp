@@ -41,10 +41,10 @@ enum class Action {
   kPreprocess
 };
 
-// The one place that decides which option wins: a mistake in the options first, then --help,
-// --version and --list (which takes no paths), then --check (any number of files, nothing
-// written), then --output-dir (any number of inputs), and only then the run of the two-path
-// form, which needs exactly two paths. What --check and --output-dir go with is up to
+// The one place that decides which option wins: a mistake in the options first (runMain checks
+// the values of --ignore right after it), then --help, --version and --list (which takes no
+// paths), then --check (any number of files, nothing written), then --output-dir (any number of
+// inputs), and only then the run of the two-path form, which needs exactly two paths. What --check and --output-dir go with is up to
 // wrongCombination.
 Action requestedAction(const CommandLine& line) {
   if (line.mistake) return Action::kRejectMistake;
@@ -104,25 +104,21 @@ OnFinding onFindingOf(const CommandLine& line) {
                                   : OnFinding::pass;
 }
 
-// Leaves out of `kinds` every kind named by --ignore; false, after saying which name is no
-// kind, when one is not.
-bool ignoreKinds(const std::string& programPath, const std::vector<std::string>& names,
-                 FindingKinds& kinds) {
+// Leaves out of `kinds` every kind named by --ignore; when a name is no kind, why the command
+// line is wrong.
+std::optional<std::string> ignoreKinds(const std::vector<std::string>& names, FindingKinds& kinds) {
   for (const std::string& name : names) {
     const std::optional<FindingKind> kind = findingKindNamed(name);
     if (!kind) {
-      std::string known;
+      std::string reason = "--ignore=" + name + ": no such kind; the kinds are ";
       for (std::size_t k = 0; k < kFindingKindCount; ++k) {
-        known += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
+        reason += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
       }
-      std::string message = programName(programPath);
-      message.append(": --ignore=").append(name).append(": no such kind; the kinds are ");
-      printToStandardError(message.append(known));
-      return false;
+      return reason;
     }
     kinds[static_cast<std::size_t>(*kind)] = false;
   }
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -132,11 +128,16 @@ int runMain(int argc, char* argv[]) {
   try {
     const CommandLine line = parseCommandLine(kOptions, argc, argv);
     const Action action = requestedAction(line);
-    if (const std::optional<std::string> reason = wrongCombination(line, action)) {
+    // A wrong value of --ignore is a wrong command line too, and so comes before whatever the
+    // other options ask for (parsing stopped at a wrong option, so it has no values to check).
+    FindingKinds kinds = kAllFindingKinds;
+    std::optional<std::string> reason;
+    if (action != Action::kRejectMistake) reason = ignoreKinds(line.values(kIgnore), kinds);
+    if (!reason) reason = wrongCombination(line, action);
+    if (reason) {
       printToStandardError(describeWrongCombination(programPath, *reason));
       return kUsageError;
     }
-    FindingKinds kinds = kAllFindingKinds;
     switch (action) {
       case Action::kRejectMistake:
         printToStandardError(describeMistake(programPath, *line.mistake));
@@ -154,14 +155,11 @@ int runMain(int argc, char* argv[]) {
         printUsage(programPath);
         return kUsageError;
       case Action::kCheck:
-        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
         return checkFiles(line.paths, kinds);
       case Action::kPreprocessIntoFolder:
-        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
         return preprocessIntoFolder(line.values(kOutputDir).front(), line.paths, onFindingOf(line),
                                     kinds);
       case Action::kPreprocess:
-        if (!ignoreKinds(programPath, line.values(kIgnore), kinds)) return kUsageError;
         return preprocessFile(line.paths[0], line.paths[1], onFindingOf(line), kinds);
     }
     throw std::logic_error("unhandled command-line action");

@@ -10,7 +10,8 @@
 namespace wqnprep {
 
 enum class FindingKind : std::uint8_t {
-  kUnknownEnumerator,   // a known type, "::", a name that type does not have
+  kUnknownEnumerator,   // a known type, "::", a name that type does not have; or a known
+                        // type and one of its rows joined by ":" or by "::" and blanks
   kUnknownType,         // "WORD::NAME" where WORD is a misspelt type name
   kUnknownPlaceholder,  // a misspelt global scope placeholder
   kGluedToken,          // a token replaced although it is part of a longer name

@@ -72,6 +72,7 @@ void FindingScanner::look(bool atEnd) {
   const std::size_t decided = atEnd ? size : size - std::min(size, lookahead_);
   std::size_t p = next_;
   while (p < decided) {
+    if (isName(byteAt(p)) && !isName(byteAt(p - 1))) visitNameRun(p);
     if (!isWord(byteAt(p)) || isWord(byteAt(p - 1))) {
       ++p;
       continue;
@@ -95,19 +96,30 @@ void FindingScanner::look(bool atEnd) {
 void FindingScanner::visitWord(std::size_t start, std::size_t end, bool atEnd) {
   const std::size_t length = end - start;
   if (length > kLongestWord) return;
-  if (byteAt(end) == ':' && byteAt(end + 1) == ':') {
+  if (byteAt(end) == ':') {
     const std::string_view word = text(start, end);
-    const auto type = std::find(typeNames_.begin(), typeNames_.end(), word);
-    if (type != typeNames_.end()) {
-      visitQualified(static_cast<std::size_t>(type - typeNames_.begin()), start, end, atEnd);
-    } else {
-      visitUnknownType(start, end);
+    const auto found = std::find(typeNames_.begin(), typeNames_.end(), word);
+    const auto type = static_cast<std::size_t>(found - typeNames_.begin());
+    if (byteAt(end + 1) == ':') {
+      if (found != typeNames_.end()) {
+        visitQualified(type, start, end, atEnd);
+      } else {
+        visitUnknownType(start, end);
+      }
     }
+    if (found != typeNames_.end()) visitMistypedSeparator(type, start, end, atEnd);
   }
-  if (length + Suggester::kMaxEdits >= suggester_.shortestPlaceholder() &&
-      length <= suggester_.longestPlaceholder() + Suggester::kMaxEdits) {
-    visitPlaceholderLike(start, end);
-  }
+  if (placeholderLength(length)) visitPlaceholderLike(start, end);
+}
+
+bool FindingScanner::placeholderLength(std::size_t length) const {
+  return length + Suggester::kMaxEdits >= suggester_.shortestPlaceholder() &&
+         length <= suggester_.longestPlaceholder() + Suggester::kMaxEdits;
+}
+
+bool FindingScanner::isPlaceholder(std::string_view word) const {
+  return std::any_of(index_.placeholders().begin(), index_.placeholders().end(),
+                     [&word](const TokenIndex::Placeholder& entry) { return entry.name == word; });
 }
 
 // A known type name standing as a word before "::": the row replaced there, if any, as the
@@ -138,6 +150,27 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
   report(FindingKind::kUnknownEnumerator, start, std::move(message));
 }
 
+// A type name standing as a word, then a single colon, or "::" and blanks, then a row of that
+// type: the token meant, with what joins its two halves mistyped, so that it is not replaced.
+// It is reported as an unknown enumerator, the kind of a known type followed by no row it has:
+// the type is right and the row exists, but not as the enumerator part of a token.
+void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start, std::size_t colon,
+                                            bool atEnd) {
+  std::size_t name = colon + 1;
+  if (byteAt(name) == ':') {
+    ++name;
+    const std::size_t blanks = name;
+    while (name - blanks < kShownAround && (byteAt(name) == ' ' || byteAt(name) == '\t')) ++name;
+    if (name == blanks) return;  // a token, or a name the type does not have
+  }
+  const std::size_t nameEnd = nameRunFrom(name, name + index_.maxTokenLength() + 1);
+  if (nameEnd == name || isName(byteAt(nameEnd)) || (nameEnd == buffer_.size() && !atEnd)) return;
+  const std::string meant = typeNames_[type] + "::" + std::string(text(name, nameEnd));
+  if (index_.findQualified(meant.data(), meant.size()) == nullptr) return;
+  report(FindingKind::kUnknownEnumerator, start,
+         quoted(text(start, nameEnd)) + " is not a token; did you mean " + quoted(meant) + "?");
+}
+
 // A word that is not a type name before "::". PostgreSQL casts (x::int), schema and C++ names
 // look the same, so it is reported only when the word reads as a misspelt type and the name as
 // one of its rows, or when the name is exactly a row of one type.
@@ -165,9 +198,7 @@ void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
 // misspelling of it.
 void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   const std::string_view word = text(start, end);
-  if (index_.placeholders().end() !=
-      std::find_if(index_.placeholders().begin(), index_.placeholders().end(),
-                   [&word](const TokenIndex::Placeholder& entry) { return entry.name == word; })) {
+  if (isPlaceholder(word)) {
     if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
     return;
   }
@@ -175,6 +206,33 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   if (const std::string* meant = suggester_.placeholderFor(word)) {
     report(FindingKind::kUnknownPlaceholder, start,
            "unknown placeholder " + quoted(word) + "; did you mean " + quoted(*meant) + "?");
+  }
+}
+
+// A run of name bytes from `start` with an underscore in it, of about the length of a
+// placeholder: the placeholder misspelt with an underscore in it or next to it
+// ('WQN_GlobalScopeGUID'). Its words are looked at on their own: when one is the placeholder,
+// the run is a glued token; when one is a misspelling of it, that word is reported. Either way
+// the run is not reported as well.
+void FindingScanner::visitNameRun(std::size_t start) {
+  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
+  const std::size_t longest = suggester_.longestPlaceholder() + Suggester::kMaxEdits;
+  const std::size_t end = nameRunFrom(start, start + longest + 1);
+  if (!placeholderLength(end - start)) return;
+  const std::string_view run = text(start, end);
+  if (run.find('_') == std::string_view::npos) return;  // one word, looked at as such
+  for (std::size_t from = 0; from < run.size();) {
+    const std::size_t to = std::min(run.find('_', from), run.size());
+    const std::string_view word = run.substr(from, to - from);
+    if (isPlaceholder(word) ||
+        (placeholderLength(word.size()) && suggester_.placeholderFor(word) != nullptr)) {
+      return;
+    }
+    from = to + 1;
+  }
+  if (const std::string* meant = suggester_.placeholderFor(run)) {
+    report(FindingKind::kUnknownPlaceholder, start,
+           "unknown placeholder " + quoted(run) + "; did you mean " + quoted(*meant) + "?");
   }
 }
 

@@ -35,8 +35,12 @@ class FindingScanner {
   void look(bool atEnd);
   void visitWord(std::size_t start, std::size_t end, bool atEnd);
   void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);
+  void visitMistypedSeparator(std::size_t type, std::size_t start, std::size_t colon, bool atEnd);
   void visitUnknownType(std::size_t start, std::size_t colons);
   void visitPlaceholderLike(std::size_t start, std::size_t end);
+  void visitNameRun(std::size_t start);
+  bool placeholderLength(std::size_t length) const;
+  bool isPlaceholder(std::string_view word) const;
   void reportGlued(std::size_t start, std::size_t end);
 
   // The byte at `index` of the buffer, or -1 before the input or after its end.

@@ -1,7 +1,9 @@
 #include "findings/suggestions.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
+#include <utility>
 
 #include "text/edit_distance.h"
 
@@ -24,8 +26,75 @@ std::string sharedBeginning(const std::vector<SymbolEntry>& rows) {
   return shared;
 }
 
+// The part of `shared` (the beginning all `rows` share) after which every row goes on with a
+// capital letter, when it is at least kShortestCamelPrefix long: "obj" of objIPPool and objSample.
+// Shorter beginnings ("st" of stDns and stWins) begin ordinary words too.
+constexpr std::size_t kShortestCamelPrefix = 3;
+
+std::string camelPrefix(std::string shared, const std::vector<SymbolEntry>& rows) {
+  const auto goesOnWithACapital = [&shared](const SymbolEntry& row) {
+    return row.name.size() > shared.size() && row.name[shared.size()] >= 'A' &&
+           row.name[shared.size()] <= 'Z';
+  };
+  while (!shared.empty() && !std::all_of(rows.begin(), rows.end(), goesOnWithACapital)) {
+    shared.pop_back();
+  }
+  return shared.size() >= kShortestCamelPrefix ? shared : "";
+}
+
 bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
   return text.size() >= start.size() && equalIgnoringCase(text.substr(0, start.size()), start);
+}
+
+// Words of opposite meaning that names of operations and states are made of. A word and the same
+// word with one of kNegations in front (LOCK, UNLOCK; ENABLE, DISABLE) are opposites as well.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 26> kOpposites{{
+    {"GET", "SET"},       {"READ", "WRITE"},      {"ON", "OFF"},         {"LOGON", "LOGOFF"},
+    {"LOGIN", "LOGOUT"},  {"ADD", "REMOVE"},      {"ADD", "DELETE"},     {"INSERT", "DELETE"},
+    {"START", "STOP"},    {"CREATE", "DELETE"},   {"CREATE", "DESTROY"}, {"CREATE", "REMOVE"},
+    {"ALLOW", "DENY"},    {"GRANT", "REVOKE"},    {"ACCEPT", "REJECT"},  {"IMPORT", "EXPORT"},
+    {"ATTACH", "DETACH"}, {"ENCRYPT", "DECRYPT"}, {"UP", "DOWN"},        {"OPEN", "CLOSE"},
+    {"SHOW", "HIDE"},     {"IN", "OUT"},          {"SUSPEND", "RESUME"}, {"BACKUP", "RESTORE"},
+    {"MIN", "MAX"},       {"FIRST", "LAST"},
+}};
+constexpr std::array<std::string_view, 3> kNegations{"UN", "DE", "DIS"};
+
+bool negates(std::string_view longer, std::string_view word) {
+  for (std::string_view negation : kNegations) {
+    if (!word.empty() && longer.size() == negation.size() + word.size() &&
+        startsWithIgnoringCase(longer, negation) &&
+        equalIgnoringCase(longer.substr(negation.size()), word)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool areOpposites(std::string_view a, std::string_view b) {
+  for (const auto& [one, other] : kOpposites) {
+    if ((equalIgnoringCase(a, one) && equalIgnoringCase(b, other)) ||
+        (equalIgnoringCase(a, other) && equalIgnoringCase(b, one))) {
+      return true;
+    }
+  }
+  return negates(a, b) || negates(b, a);
+}
+
+// Whether `name` and `row`, cut at underscores, have as many words and two words in the same
+// place are opposites: then the row is what the name is not (GET_BROKER is not SET_BROKER, and
+// GET_BROKR is not either).
+bool namesTheOpposite(std::string_view name, std::string_view row) {
+  bool opposite = false;
+  while (true) {
+    const std::size_t nameCut = std::min(name.find('_'), name.size());
+    const std::size_t rowCut = std::min(row.find('_'), row.size());
+    opposite = opposite || areOpposites(name.substr(0, nameCut), row.substr(0, rowCut));
+    const bool nameEnds = nameCut == name.size();
+    if (nameEnds != (rowCut == row.size())) return false;  // not as many words
+    if (nameEnds) return opposite;
+    name.remove_prefix(nameCut + 1);
+    row.remove_prefix(rowCut + 1);
+  }
 }
 
 }  // namespace
@@ -33,9 +102,10 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
 Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const SymbolTable& table = *tables[t];
-    Type type{table.typeName, sharedBeginning(table.rows), "", {}, {}};
+    Type type{table.typeName, sharedBeginning(table.rows), "", "", {}, {}};
     const std::size_t underscore = type.shared.rfind('_');
     if (underscore != std::string::npos) type.prefix = type.shared.substr(0, underscore + 1);
+    type.leading = type.prefix.empty() ? camelPrefix(type.shared, table.rows) : type.prefix;
     for (const SymbolEntry& row : table.rows) {
       type.byLength.push_back(row.name);
       const auto [owner, added] = rowOwner_.emplace(row.name, t);
@@ -116,7 +186,10 @@ const std::string* Suggester::closestRow(const Type& type, std::string_view name
       tied = true;
     }
   }
-  return tied ? nullptr : best;
+  // The closest row, when it means the opposite, is the one row not to suggest; and as it is the
+  // closest, no other row is meant more clearly.
+  if (tied || (best != nullptr && namesTheOpposite(name, *best))) return nullptr;
+  return best;
 }
 
 const std::string& Suggester::rowFor(std::size_t type, std::string_view name) {
@@ -148,8 +221,8 @@ std::optional<std::size_t> Suggester::typeFor(std::string_view word) const {
 }
 
 bool Suggester::readsAsRowOf(std::size_t type, std::string_view name) {
-  const std::string& shared = types_[type].shared;
-  return (!shared.empty() && name.substr(0, shared.size()) == shared) ||
+  const std::string& leading = types_[type].leading;
+  return (!leading.empty() && name.substr(0, leading.size()) == leading) ||
          !rowFor(type, name).empty();
 }
 

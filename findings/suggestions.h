@@ -24,7 +24,8 @@ class Suggester {
 
   // The row of table `type` that `name` (not one of its rows) means, or "": the row equal to it
   // without regard to case; else the row it equals once the type's row prefix is put in front;
-  // else the row within two edits (a swap of neighbours is one) when no other row is as close.
+  // else the row within two edits (a swap of neighbours is one) when no other row is as close,
+  // unless a word of it, between underscores, is the opposite of the name's (GET_x for SET_x).
   // Remembers its answers, so a name seen again costs a look-up.
   const std::string& rowFor(std::size_t type, std::string_view name);
 
@@ -32,8 +33,9 @@ class Suggester {
   // one within two edits.
   std::optional<std::size_t> typeFor(std::string_view word) const;
 
-  // Whether `name` reads as a row of `type`: it begins as all of its rows begin, or rowFor
-  // finds one.
+  // Whether `name` reads as a row of `type`: it begins with the prefix all of its rows have
+  // (up to an underscore, "OPID_", or of at least three letters before a capital, "nst"), or
+  // rowFor finds one.
   bool readsAsRowOf(std::size_t type, std::string_view name);
 
   // The one type that has a row named exactly `name`.
@@ -59,6 +61,7 @@ class Suggester {
     std::string name;
     std::string shared;                 // the beginning all rows share
     std::string prefix;                 // `shared` up to its last underscore
+    std::string leading;                // `prefix`, or a lowerCamel one: "OPID_", "obj"
     std::vector<std::string> byLength;  // row names, shortest first
     std::vector<Letters> letters;       // of each row in byLength
   };

@@ -92,6 +92,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BehindANamespace",
              "WQN::WQNRuleId::applicableForAll",
              {"1:6 [unknown-type] unknown type 'WQNRuleId'; did you mean 'WQNRuleID'?"}},
+        // A lowerCamel prefix of three letters or more is a prefix of the type's rows.
+        Case{"RowsPrefixWrittenInCamelCase",
+             "WQNRuleId::applicableForNone WQNDBObjTypeId::objNothing",
+             {"1:1 [unknown-type] unknown type 'WQNRuleId'; did you mean 'WQNRuleID'?",
+              "1:30 [unknown-type] unknown type 'WQNDBObjTypeId'; did you mean 'WQNDBObjTypeID'?"}},
         Case{"RowUnderAnotherWord",
              "SELECT objects::objIPPool",
              {"1:8 [unknown-type] unknown type 'objects'; did you mean "
@@ -108,6 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
              {}},
         Case{"CastOfAColumnNamedLikeAType",
              "SELECT servertype::text, networksettingtype::int, wqnruleid::varchar FROM t;",
+             {}},
+        // Two letters all rows begin with ("st" of stDns, stWins) are no prefix of them.
+        Case{"CastOfAColumnNamedLikeATypeToAnEnum",
+             "SELECT servertype::status, servertype::state, ServerTypes::stuff FROM t;",
              {}},
         Case{"SchemaAndCppNamesInComments",
              "-- schema::name, std::string, boost::lexical_cast\n/* a::b::c */",
@@ -134,6 +143,17 @@ INSTANTIATE_TEST_SUITE_P(
              "\n  WQNGlobalScopGUID",
              {"2:3 [unknown-placeholder] unknown placeholder 'WQNGlobalScopGUID'; did you mean "
               "'WQNGlobalScopeGUID'?"}},
+        Case{"WithAnUnderscoreInside",
+             "VALUES ('WQN_GlobalScopeGUID', WQNGlobal_ScopeGUID)",
+             {"1:10 [unknown-placeholder] unknown placeholder 'WQN_GlobalScopeGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?",
+              "1:32 [unknown-placeholder] unknown placeholder 'WQNGlobal_ScopeGUID'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        // The misspelt word is reported, not the longer run of name bytes around it as well.
+        Case{"MisspeltWordWithAnUnderscoreAfterIt",
+             "WQNGlobalScopeGUI_x",
+             {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGUI'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
         Case{"WithTwoLettersSwapped",
              "WQNGlobalScopeGIUD",
              {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGIUD'; did you mean "
@@ -144,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
     NotAPlaceholder, Findings,
     ::testing::Values(Case{"ThePlaceholderItself", "WQNGlobalScopeGUID, 'WQNGlobalScopeGUID'", {}},
                       Case{"ThreeEditsAway", "WQNGlobalScopeGUIDsss WQNGlobalSc0peGU1Ds", {}},
+                      Case{"ThreeUnderscoresAway", "wqn_global_scope_guid", {}},
                       Case{"WordsOfTheSameLength",
                            "NetworkSettingType applicableForAll objKalindroContainer",
                            {}}),
@@ -166,6 +187,11 @@ INSTANTIATE_TEST_SUITE_P(
              "x_WQNRuleID::applicableForVEs",
              {"1:3 [glued-token] 'WQNRuleID::applicableForVEs' was replaced inside the longer name "
               "'x_WQNRuleID::applicableForVEs'"}},
+        // Glued, and not a misspelling of the placeholder as well.
+        Case{"UnderscoreBeforeThePlaceholder",
+             "'_WQNGlobalScopeGUID'",
+             {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
+              "'_WQNGlobalScopeGUID'"}},
         Case{"PlaceholderOnBothSides",
              "a_WQNGlobalScopeGUID_b",
              {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
@@ -213,6 +239,29 @@ INSTANTIATE_TEST_SUITE_P(
               std::string(longestToken() + 1 - std::string("WQNRuleID::").size(), 'a') +
               "...' of 'WQNRuleID'"}},
         Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}}),
+    label);
+
+// A type and one of its rows, joined by something else than "::".
+INSTANTIATE_TEST_SUITE_P(
+    MistypedSeparator, Findings,
+    ::testing::Values(
+        Case{"OneColon",
+             "('WQNOperationID:OPID_LICENSE_GENERALREAD')",
+             {"1:3 [unknown-enumerator] 'WQNOperationID:OPID_LICENSE_GENERALREAD' is not a token; "
+              "did you mean 'WQNOperationID::OPID_LICENSE_GENERALREAD'?"}},
+        Case{"BlanksAfterTheColons",
+             "ServerType::\t stDns",
+             {"1:1 [unknown-enumerator] 'ServerType::\t stDns' is not a token; did you mean "
+              "'ServerType::stDns'?"}}),
+    label);
+
+INSTANTIATE_TEST_SUITE_P(
+    NotAMistypedSeparator, Findings,
+    ::testing::Values(
+        Case{"NoRowAfterTheColons", "ServerType:: x ServerType:x ServerType :: stDns", {}},
+        Case{"RowOfAnotherType", "ServerType:objIPPool", {}},
+        Case{"LongerThanTheRow", "ServerType:stDns_x WQNEnvStatusID:: ENV_STAT_UPX", {}},
+        Case{"BlankAfterOneColon", "-- ServerType: stDns is the DNS server", {}}),
     label);
 
 // --- Order, kinds and pieces ----------------------------------------------------------------
@@ -279,7 +328,10 @@ std::string randomScript(std::mt19937& random) {
                                               "7",
                                               "\xe9",
                                               "WQNEnvStatusID::RUNNING",
-                                              "foo::objIPPool"};
+                                              "foo::objIPPool",
+                                              "WQN_GlobalScopeGUID",
+                                              "ServerType:",
+                                              "stDns"};
   std::string input;
   const std::size_t count = 1 + random() % 80;
   for (std::size_t i = 0; i < count; ++i) input += parts[random() % parts.size()];
@@ -347,7 +399,22 @@ INSTANTIATE_TEST_SUITE_P(
         Suggestion{"WQNRuleID", "applicableForAllx", "applicableForAll"},
         // No prefix shared up to an underscore: nothing is put in front, but two letters short
         // is still within reach.
-        Suggestion{"WQNRuleID", "All", ""}, Suggestion{"ServerType", "Dns", "stDns"}),
+        Suggestion{"WQNRuleID", "All", ""}, Suggestion{"ServerType", "Dns", "stDns"},
+        // The closest row means the opposite in one word: no row, not the next closest either.
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_GET_BROKER", ""},
+        Suggestion{"WQNOperationID", "opid_vdi_settings_get_broker", ""},
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_GET_BROKR", ""},
+        Suggestion{"WQNOperationID", "OPID_VDI_POOLS_DESKTOP_LOGON", ""},
+        Suggestion{"WQNOperationID", "OPID_WQAGENT_LOGOFF_SOAP", ""},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_EXIST", ""},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_UNMOUNTED", ""},
+        // A word that differs without meaning the opposite still gets its row.
+        Suggestion{"WQNOperationID", "OPID_VDI_SETTINGS_SET_BROKR", "OPID_VDI_SETTINGS_SET_BROKER"},
+        Suggestion{"WQNOperationID", "OPID_VDI_POOLS_HARDWARENODE_AD",
+                   "OPID_VDI_POOLS_HARDWARENODE_ADD"},
+        Suggestion{"WQNOperationID", "OPID_ENVIRONMENT_INTERACTION_STOPP",
+                   "OPID_ENVIRONMENT_INTERACTION_STOP"},
+        Suggestion{"WQNEnvStatusID", "ENV_STAT_MOUNTD", "ENV_STAT_MOUNTED"}),
     [](const ::testing::TestParamInfo<Suggestion>& info) {
       return std::string(info.param.type) + "_" + std::to_string(info.index);
     });
