@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "text/quoted_name.h"
 
@@ -51,9 +52,8 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
 OutputFile::OutputFile(const std::string& path, const InputFile& input)
     : OutputFile(path, input.name(), input.info()) {}
 
-OutputFile::OutputFile(const std::string& path, const std::string& inputName,
-                       const os::FileInfo& input)
-    : path_(path), inputName_(inputName), input_(input) {
+OutputFile::OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input)
+    : path_(path), inputName_(std::move(inputName)), input_(input) {
   if (path == kStandardStream) {
     name_ = "<stdout>";
     standard_ = true;

@@ -41,7 +41,7 @@ class OutputFile : public ByteSink {
   OutputFile(const std::string& path, const InputFile& input);
   // The same for an input that was opened before and has been let go: `inputName` and `input`
   // are its name() and info().
-  OutputFile(const std::string& path, const std::string& inputName, const os::FileInfo& input);
+  OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input);
 
   void write(const char* data, std::size_t size) override;
   // Writes the rest of `spool` to the output.

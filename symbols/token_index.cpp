@@ -97,13 +97,13 @@ TokenIndex::TokenIndex(const Registry& typed, const std::vector<SymbolEntry>& pl
     types_.push_back({type, lastWord});
     maxTypeNameLength_ = std::max(maxTypeNameLength_, type.size());
     for (const SymbolEntry& row : table->rows) {
-      // The qualified token, spelled in place.
+      // The qualified token, spelled in place; its length says where it ends, not a zero byte.
       const std::size_t length = type.size() + 2 + row.name.size();
       if (length > kTokenStride) throw std::logic_error("symbol tables too large for the index");
       char* token = tokenBytes_.get() + symbols_.size() * kTokenStride;
-      std::memcpy(token, type.data(), type.size());
-      std::memcpy(token + type.size(), "::", 2);
-      std::memcpy(token + type.size() + 2, row.name.data(), row.name.size());
+      char* end = std::copy_n(type.data(), type.size(), token);
+      end = std::copy_n("::", 2, end);
+      std::copy_n(row.name.data(), row.name.size(), end);
       tokens.emplace_back(token, length);
       symbols_.push_back({length, row.value});
       maxTokenLength_ = std::max(maxTokenLength_, length);

@@ -40,7 +40,7 @@ WQNPREP_AVX2 const char* findPair(const PairPatterns& patterns, const char* p, c
     for (std::size_t i = 1; i < count; ++i) {
       hits = _mm256_or_si256(hits, pairHits(patterns, i, first, second));
     }
-    if (const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hits))) {
+    if (const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(hits))) {
       return p + std::countr_zero(mask);
     }
     p += kWidth;
