@@ -1,18 +1,27 @@
 #include "app/diagnostics.h"
 
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 
 namespace wqnprep {
 
 namespace {
 
+void appendNumber(std::string& text, std::uint64_t number) {
+  std::array<char, 24> digits{};
+  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  text.append(digits.data(), result.ptr);
+}
+
 void appendFinding(std::string& text, const std::string& file, const char* severity,
                    const Finding& finding) {
   text += file;
   text += ':';
-  text += std::to_string(finding.line);
+  appendNumber(text, finding.line);
   text += ':';
-  text += std::to_string(finding.column);
+  appendNumber(text, finding.column);
   text += ": ";
   text += severity;
   text += ": ";
