@@ -54,7 +54,7 @@ int FindingScanner::byteAt(std::size_t index) const {
 // The end of the run of name bytes from `index`, stopping at `limit`.
 std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) const {
   limit = std::min(limit, buffer_.size());
-  while (index < limit && isName(byteAt(index))) ++index;
+  while (index < limit && hasClass(buffer_[index], kNameByte)) ++index;
   return index;
 }
 
@@ -63,16 +63,24 @@ std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) co
 void FindingScanner::look(bool atEnd) {
   const std::size_t size = buffer_.size();
   const std::size_t decided = atEnd ? size : size - std::min(size, lookahead_);
+  // The classes of the byte at p and of the one before it, which is none before the input.
+  const auto classAt = [this](std::size_t index) {
+    return kByteClasses[static_cast<unsigned char>(buffer_[index])];
+  };
   std::size_t p = next_;
+  std::uint8_t before = p > 0 ? classAt(p - 1) : 0;
   while (p < decided) {
-    if (isName(byteAt(p)) && !isName(byteAt(p - 1))) visitNameRun(p);
-    if (!isWord(byteAt(p)) || isWord(byteAt(p - 1))) {
+    const std::uint8_t here = classAt(p);
+    if ((here & kNameByte) != 0 && (before & kNameByte) == 0) visitNameRun(p);
+    if ((here & kWordByte) == 0 || (before & kWordByte) != 0) {
+      before = here;
       ++p;
       continue;
     }
-    std::size_t end = p;
-    while (end < size && isWord(byteAt(end))) ++end;
+    std::size_t end = p + 1;
+    while (end < size && (classAt(end) & kWordByte) != 0) ++end;
     visitWord(p, end, atEnd);
+    before = classAt(end - 1);
     p = end;
   }
   next_ = p;
