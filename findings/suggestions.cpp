@@ -133,7 +133,12 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& pla
 
 Suggester::Letters Suggester::lettersOf(std::string_view name) {
   Letters letters{};
-  countLetters(letters, name);
+  if (name.size() > UINT8_MAX) {
+    countLetters(letters, name);
+    return letters;
+  }
+  // No count can reach the most a count holds.
+  for (char byte : name) ++letters[static_cast<unsigned char>(byte) & 31U];
   return letters;
 }
 
