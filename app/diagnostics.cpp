@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace wqnprep {
 
@@ -15,16 +16,14 @@ void appendNumber(std::string& text, std::uint64_t number) {
   text.append(digits.data(), result.ptr);
 }
 
-void appendFinding(std::string& text, const std::string& file, const char* severity,
+void appendFinding(std::string& text, std::string_view file, std::string_view severity,
                    const Finding& finding) {
   text += file;
   text += ':';
   appendNumber(text, finding.line);
   text += ':';
   appendNumber(text, finding.column);
-  text += ": ";
   text += severity;
-  text += ": ";
   text += finding.message;
   text += " [";
   text += findingKindName(finding.kind);
@@ -35,7 +34,7 @@ void appendFinding(std::string& text, const std::string& file, const char* sever
 
 std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
   std::string text;
-  appendFinding(text, file, severity, finding);
+  appendFinding(text, file, std::string(": ") + severity + ": ", finding);
   return text;
 }
 
