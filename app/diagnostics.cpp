@@ -1,21 +1,29 @@
 #include "app/diagnostics.h"
 
+#include <array>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 namespace wqnprep {
 
 namespace {
 
-void appendFinding(std::string& text, const std::string& file, const char* severity,
+void appendNumber(std::string& text, std::uint64_t number) {
+  std::array<char, 24> digits{};
+  const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  text.append(digits.data(), result.ptr);
+}
+
+void appendFinding(std::string& text, std::string_view file, std::string_view severity,
                    const Finding& finding) {
   text += file;
   text += ':';
-  text += std::to_string(finding.line);
+  appendNumber(text, finding.line);
   text += ':';
-  text += std::to_string(finding.column);
-  text += ": ";
+  appendNumber(text, finding.column);
   text += severity;
-  text += ": ";
   text += finding.message;
   text += " [";
   text += findingKindName(finding.kind);
@@ -26,7 +34,7 @@ void appendFinding(std::string& text, const std::string& file, const char* sever
 
 std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
   std::string text;
-  appendFinding(text, file, severity, finding);
+  appendFinding(text, file, std::string(": ") + severity + ": ", finding);
   return text;
 }
 

@@ -19,7 +19,7 @@ std::string formatFinding(const std::string& file, const char* severity, const F
 class FindingPrinter {
  public:
   FindingPrinter(const std::string& file, const char* severity)
-      : file_(printableName(file)), severity_(severity) {}
+      : file_(printableName(file)), severity_(std::string(": ") + severity + ": ") {}
   ~FindingPrinter() { flush(); }
   FindingPrinter(const FindingPrinter&) = delete;
   FindingPrinter& operator=(const FindingPrinter&) = delete;
@@ -30,7 +30,7 @@ class FindingPrinter {
 
  private:
   std::string file_;
-  const char* severity_;
+  std::string severity_;  // ": warning: ", what comes between column and message
   std::string gathered_;
   std::size_t count_ = 0;
 };

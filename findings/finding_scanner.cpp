@@ -25,13 +25,6 @@ bool isDigit(int byte) {
   return byte >= '0' && byte <= '9';
 }
 
-std::string quoted(std::string_view text) {
-  std::string result(1, '\'');
-  result.append(text);
-  result.push_back('\'');
-  return result;
-}
-
 }  // namespace
 
 FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds)
@@ -61,7 +54,7 @@ int FindingScanner::byteAt(std::size_t index) const {
 // The end of the run of name bytes from `index`, stopping at `limit`.
 std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) const {
   limit = std::min(limit, buffer_.size());
-  while (index < limit && isName(byteAt(index))) ++index;
+  while (index < limit && hasClass(buffer_[index], kNameByte)) ++index;
   return index;
 }
 
@@ -70,16 +63,24 @@ std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) co
 void FindingScanner::look(bool atEnd) {
   const std::size_t size = buffer_.size();
   const std::size_t decided = atEnd ? size : size - std::min(size, lookahead_);
+  // The classes of the byte at p and of the one before it, which is none before the input.
+  const auto classAt = [this](std::size_t index) {
+    return kByteClasses[static_cast<unsigned char>(buffer_[index])];
+  };
   std::size_t p = next_;
+  std::uint8_t before = p > 0 ? classAt(p - 1) : 0;
   while (p < decided) {
-    if (isName(byteAt(p)) && !isName(byteAt(p - 1))) visitNameRun(p);
-    if (!isWord(byteAt(p)) || isWord(byteAt(p - 1))) {
+    const std::uint8_t here = classAt(p);
+    if ((here & kNameByte) != 0 && (before & kNameByte) == 0) visitNameRun(p);
+    if ((here & kWordByte) == 0 || (before & kWordByte) != 0) {
+      before = here;
       ++p;
       continue;
     }
-    std::size_t end = p;
-    while (end < size && isWord(byteAt(end))) ++end;
+    std::size_t end = p + 1;
+    while (end < size && (classAt(end) & kWordByte) != 0) ++end;
     visitWord(p, end, atEnd);
+    before = classAt(end - 1);
     p = end;
   }
   next_ = p;
@@ -139,15 +140,19 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
     }
   }
   if (isDigit(byteAt(name))) return;
+  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownEnumerator)]) return;
   const bool cut = isName(byteAt(nameEnd));
   const std::string_view row = text(name, nameEnd);
-  std::string message = "unknown enumerator '" + std::string(row) + (cut ? "...'" : "'") + " of " +
-                        quoted(typeNames_[type]);
-  if (!cut && kinds_[static_cast<std::size_t>(FindingKind::kUnknownEnumerator)]) {
-    const std::string& meant = suggester_.rowFor(type, row);
-    if (!meant.empty()) message += "; did you mean " + quoted(meant) + "?";
+  const std::string_view rowEnd = cut ? "...'" : "'";
+  const std::string_view meant = cut ? std::string_view() : suggester_.rowFor(type, row);
+  if (meant.empty()) {
+    report(FindingKind::kUnknownEnumerator, start,
+           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'"});
+  } else {
+    report(FindingKind::kUnknownEnumerator, start,
+           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'; did you mean '",
+            meant, "'?"});
   }
-  report(FindingKind::kUnknownEnumerator, start, std::move(message));
 }
 
 // A type name standing as a word, then a single colon, or "::" and blanks, then a row of that
@@ -168,7 +173,7 @@ void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
   const std::string meant = typeNames_[type] + "::" + std::string(text(name, nameEnd));
   if (index_.findQualified(meant.data(), meant.size()) == nullptr) return;
   report(FindingKind::kUnknownEnumerator, start,
-         quoted(text(start, nameEnd)) + " is not a token; did you mean " + quoted(meant) + "?");
+         {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
 }
 
 // A word that is not a type name before "::". PostgreSQL casts (x::int), schema and C++ names
@@ -191,7 +196,7 @@ void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
     return;
   }
   report(FindingKind::kUnknownType, start,
-         "unknown type " + quoted(word) + "; did you mean " + quoted(meant) + "?");
+         {"unknown type '", word, "'; did you mean '", meant, "'?"});
 }
 
 // A word of about the length of a placeholder: the name itself glued to a longer one, or a
@@ -205,7 +210,7 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
   if (const std::string* meant = suggester_.placeholderFor(word)) {
     report(FindingKind::kUnknownPlaceholder, start,
-           "unknown placeholder " + quoted(word) + "; did you mean " + quoted(*meant) + "?");
+           {"unknown placeholder '", word, "'; did you mean '", *meant, "'?"});
   }
 }
 
@@ -232,7 +237,7 @@ void FindingScanner::visitNameRun(std::size_t start) {
   }
   if (const std::string* meant = suggester_.placeholderFor(run)) {
     report(FindingKind::kUnknownPlaceholder, start,
-           "unknown placeholder " + quoted(run) + "; did you mean " + quoted(*meant) + "?");
+           {"unknown placeholder '", run, "'; did you mean '", *meant, "'?"});
   }
 }
 
@@ -242,10 +247,11 @@ void FindingScanner::reportGlued(std::size_t start, std::size_t end) {
   while (start - from < kShownAround && isName(byteAt(from - 1))) --from;
   std::size_t to = end;
   while (to - end < kShownAround && isName(byteAt(to))) ++to;
-  const std::string longer = (isName(byteAt(from - 1)) ? "..." : "") + std::string(text(from, to)) +
-                             (isName(byteAt(to)) ? "..." : "");
+  const std::string_view before = isName(byteAt(from - 1)) ? "..." : "";
+  const std::string_view after = isName(byteAt(to)) ? "..." : "";
   report(FindingKind::kGluedToken, start,
-         quoted(text(start, end)) + " was replaced inside the longer name " + quoted(longer));
+         {"'", text(start, end), "' was replaced inside the longer name '", before, text(from, to),
+          after, "'"});
 }
 
 void FindingScanner::countLinesUpTo(std::size_t index) {
@@ -262,10 +268,16 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
   countedTo_ = bufferAt_ + index;
 }
 
-void FindingScanner::report(FindingKind kind, std::size_t start, std::string message) {
+void FindingScanner::report(FindingKind kind, std::size_t start,
+                            std::initializer_list<std::string_view> message) {
   if (!kinds_[static_cast<std::size_t>(kind)]) return;
   countLinesUpTo(start);
-  handler_({kind, line_, bufferAt_ + start - lineStart_ + 1, std::move(message)});
+  finding_.kind = kind;
+  finding_.line = line_;
+  finding_.column = bufferAt_ + start - lineStart_ + 1;
+  finding_.message.clear();
+  for (std::string_view part : message) finding_.message += part;
+  handler_(finding_);
 }
 
 }  // namespace wqnprep

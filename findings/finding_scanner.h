@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,7 +51,8 @@ class FindingScanner {
     return std::string_view(buffer_).substr(begin, end - begin);
   }
   void countLinesUpTo(std::size_t index);
-  void report(FindingKind kind, std::size_t start, std::string message);
+  // Hands the handler a finding whose message is the parts of `message` one after another.
+  void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message);
 
   FindingHandler handler_;
   FindingKinds kinds_;
@@ -65,6 +67,7 @@ class FindingScanner {
   std::uint64_t countedTo_ = 0;  // input offset up to which lines are counted
   std::uint64_t line_ = 1;
   std::uint64_t lineStart_ = 0;  // input offset of the current line's first byte
+  Finding finding_{};            // the one reported last: its message's room is reused
 };
 
 }  // namespace wqnprep

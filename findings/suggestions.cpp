@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <functional>
 #include <utility>
 
@@ -102,7 +103,7 @@ bool namesTheOpposite(std::string_view name, std::string_view row) {
 Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
   for (std::size_t t = 0; t < tables.size(); ++t) {
     const SymbolTable& table = *tables[t];
-    Type type{table.typeName, sharedBeginning(table.rows), "", "", {}, {}};
+    Type type{table.typeName, sharedBeginning(table.rows), "", "", {}, {}, {}, {}};
     const std::size_t underscore = type.shared.rfind('_');
     if (underscore != std::string::npos) type.prefix = type.shared.substr(0, underscore + 1);
     type.leading = type.prefix.empty() ? camelPrefix(type.shared, table.rows) : type.prefix;
@@ -115,11 +116,16 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& pla
         type.byLength.begin(), type.byLength.end(),
         [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
     for (const std::string& row : type.byLength) type.letters.push_back(lettersOf(row));
+    type.prefixLetters = lettersOf(type.prefix);
+    for (std::size_t r = 0; r < type.byLength.size(); ++r) {
+      type.firstOfLength.resize(type.byLength[r].size() + 1, r);
+    }
     types_.push_back(std::move(type));
   }
   remembered_.resize(kRememberedPlaces);
   for (const SymbolEntry& entry : placeholders) {
     placeholders_.push_back(entry.name);
+    placeholderLetters_.push_back(lettersOf(entry.name));
     shortestPlaceholder_ = std::min(shortestPlaceholder_, entry.name.size());
     longestPlaceholder_ = std::max(longestPlaceholder_, entry.name.size());
   }
@@ -127,35 +133,48 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& pla
 
 Suggester::Letters Suggester::lettersOf(std::string_view name) {
   Letters letters{};
+  if (name.size() > UINT8_MAX) {
+    countLetters(letters, name);
+    return letters;
+  }
+  // No count can reach the most a count holds.
+  for (char byte : name) ++letters[static_cast<unsigned char>(byte) & 31U];
+  return letters;
+}
+
+void Suggester::countLetters(Letters& letters, std::string_view name) {
   for (char byte : name) {
     std::uint8_t& count = letters[static_cast<unsigned char>(byte) & 31U];  // 'A' and 'a' alike
     if (count < UINT8_MAX) ++count;
   }
-  return letters;
 }
 
 std::size_t Suggester::fewestEdits(const Letters& a, const Letters& b) {
+  // Written as a plain sum of absolute differences, which compilers turn into a few vector
+  // instructions.
   std::uint32_t difference = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    difference += static_cast<std::uint8_t>(a[i] > b[i] ? a[i] - b[i] : b[i] - a[i]);
+    difference += static_cast<std::uint32_t>(std::abs(int{a[i]} - int{b[i]}));
   }
   return (difference + 1) / 2;
 }
 
 std::pair<std::size_t, std::size_t> Suggester::lengthRange(const Type& type, std::size_t shortest,
                                                            std::size_t longest) {
-  const auto bySize = [](const std::string& row, std::size_t size) { return row.size() < size; };
-  const auto first = std::lower_bound(type.byLength.begin(), type.byLength.end(), shortest, bySize);
-  const auto last = std::lower_bound(first, type.byLength.end(), longest + 1, bySize);
-  return {static_cast<std::size_t>(first - type.byLength.begin()),
-          static_cast<std::size_t>(last - type.byLength.begin())};
+  const auto firstOf = [&type](std::size_t length) {
+    return length < type.firstOfLength.size() ? type.firstOfLength[length] : type.byLength.size();
+  };
+  return {firstOf(shortest), firstOf(longest + 1)};
 }
 
 const std::string* Suggester::closestRow(const Type& type, std::string_view name) {
+  // Rows equal to a name without regard to case have the same letters: most are ruled out by
+  // comparing those.
+  const Letters letters = lettersOf(name);
   const std::string* sameLetters = nullptr;
   const auto [sameFirst, sameLast] = lengthRange(type, name.size(), name.size());
   for (std::size_t r = sameFirst; r < sameLast; ++r) {
-    if (equalIgnoringCase(type.byLength[r], name)) {
+    if (type.letters[r] == letters && equalIgnoringCase(type.byLength[r], name)) {
       if (sameLetters != nullptr) return nullptr;
       sameLetters = &type.byLength[r];
     }
@@ -163,15 +182,21 @@ const std::string* Suggester::closestRow(const Type& type, std::string_view name
   if (sameLetters != nullptr) return sameLetters;
 
   if (!type.prefix.empty() && !startsWithIgnoringCase(name, type.prefix)) {
-    const std::string completed = type.prefix + std::string(name);
-    const auto [first, last] = lengthRange(type, completed.size(), completed.size());
+    Letters completed = type.prefixLetters;
+    countLetters(completed, name);
+    const std::size_t length = type.prefix.size() + name.size();
+    const auto [first, last] = lengthRange(type, length, length);
     for (std::size_t r = first; r < last; ++r) {
-      if (equalIgnoringCase(type.byLength[r], completed)) return &type.byLength[r];
+      const std::string_view row = type.byLength[r];
+      if (type.letters[r] == completed &&
+          equalIgnoringCase(row.substr(0, type.prefix.size()), type.prefix) &&
+          equalIgnoringCase(row.substr(type.prefix.size()), name)) {
+        return &type.byLength[r];
+      }
     }
   }
 
   // Only rows within kMaxEdits of the name's length can be within kMaxEdits edits.
-  const Letters letters = lettersOf(name);
   const auto [first, last] =
       lengthRange(type, name.size() - std::min(name.size(), kMaxEdits), name.size() + kMaxEdits);
   const std::string* best = nullptr;
@@ -233,8 +258,13 @@ std::optional<std::size_t> Suggester::typeWithRow(std::string_view name) const {
 }
 
 const std::string* Suggester::placeholderFor(std::string_view word) const {
-  for (const std::string& name : placeholders_) {
-    if (word != name && damerauDistanceWithin(word, name, kMaxEdits) <= kMaxEdits) return &name;
+  const Letters letters = lettersOf(word);
+  for (std::size_t p = 0; p < placeholders_.size(); ++p) {
+    const std::string& name = placeholders_[p];
+    if (word != name && fewestEdits(letters, placeholderLetters_[p]) <= kMaxEdits &&
+        damerauDistanceWithin(word, name, kMaxEdits) <= kMaxEdits) {
+      return &name;
+    }
   }
   return nullptr;
 }

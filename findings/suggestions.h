@@ -55,6 +55,7 @@ class Suggester {
   // is never more than the edit distance of their names, so most rows are ruled out unseen.
   using Letters = std::array<std::uint8_t, 32>;
   static Letters lettersOf(std::string_view name);
+  static void countLetters(Letters& letters, std::string_view name);
   static std::size_t fewestEdits(const Letters& a, const Letters& b);
 
   struct Type {
@@ -64,6 +65,9 @@ class Suggester {
     std::string leading;                // `prefix`, or a lowerCamel one: "OPID_", "obj"
     std::vector<std::string> byLength;  // row names, shortest first
     std::vector<Letters> letters;       // of each row in byLength
+    Letters prefixLetters{};            // of `prefix`
+    // The index in byLength of the first row at least as long as the index.
+    std::vector<std::size_t> firstOfLength;
   };
   // Rows of a given length, from the sorted list.
   static std::pair<std::size_t, std::size_t> lengthRange(const Type& type, std::size_t shortest,
@@ -73,6 +77,7 @@ class Suggester {
   std::vector<Type> types_;
   std::unordered_map<std::string, std::size_t> rowOwner_;  // kAmbiguous when several types
   std::vector<std::string> placeholders_;
+  std::vector<Letters> placeholderLetters_;  // of each of placeholders_
   std::size_t shortestPlaceholder_ = SIZE_MAX;
   std::size_t longestPlaceholder_ = 0;
   // Answers of rowFor, in a table of fixed size where a name has one place: a look-up costs a
