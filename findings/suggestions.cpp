@@ -61,14 +61,11 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 26> kOpposit
 constexpr std::array<std::string_view, 3> kNegations{"UN", "DE", "DIS"};
 
 bool negates(std::string_view longer, std::string_view word) {
-  for (std::string_view negation : kNegations) {
-    if (!word.empty() && longer.size() == negation.size() + word.size() &&
-        startsWithIgnoringCase(longer, negation) &&
-        equalIgnoringCase(longer.substr(negation.size()), word)) {
-      return true;
-    }
-  }
-  return false;
+  return !word.empty() && std::ranges::any_of(kNegations, [&](std::string_view negation) {
+    return longer.size() == negation.size() + word.size() &&
+           startsWithIgnoringCase(longer, negation) &&
+           equalIgnoringCase(longer.substr(negation.size()), word);
+  });
 }
 
 bool areOpposites(std::string_view a, std::string_view b) {
