@@ -28,22 +28,6 @@ std::error_code openWith(const std::string& path, int flags, File& file) {
 
 }  // namespace
 
-File::~File() {
-  (void)close();
-}
-
-File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), owned_(other.owned_) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    (void)close();
-    handle_ = std::exchange(other.handle_, kNone);
-    owned_ = other.owned_;
-  }
-  return *this;
-}
-
 namespace {
 
 FileInfo infoFrom(const struct stat& status) {

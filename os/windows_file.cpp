@@ -70,22 +70,6 @@ File standardStream(DWORD which) {
 
 }  // namespace
 
-File::~File() {
-  (void)close();
-}
-
-File::File(File&& other) noexcept
-    : handle_(std::exchange(other.handle_, kNone)), owned_(other.owned_) {}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    (void)close();
-    handle_ = std::exchange(other.handle_, kNone);
-    owned_ = other.owned_;
-  }
-  return *this;
-}
-
 std::error_code File::inspect(FileInfo& info) const {
   return windows::describe(handleOf(*this), info);
 }

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || cmake -S . -B build -G Ninja >/dev/null
 # The Windows files (os/windows_*, app/main_windows.cpp) compile only for Windows: build/ has no
 # compile commands for them, and clang-tidy could not read windows.h here.
-sources=$(git ls-files 'app/*.cpp' ':!:app/main_windows.cpp' 'os/posix_*.cpp' 'findings/*.cpp' \
+sources=$(git ls-files 'app/*.cpp' ':!:app/main_windows.cpp' 'os/file.cpp' 'os/posix_*.cpp' 'findings/*.cpp' \
   'text/*.cpp' 'symbols/*.cpp' 'platform/*.cpp' 'bench/*.cpp')
 
 echo "clang-tidy: $(echo "$sources" | wc -w) files"
