@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "app/diagnostics.h"
-#include "app/discarded_output.h"
 #include "app/driver.h"
 #include "app/files.h"
 #include "app/preprocess.h"
@@ -18,9 +17,7 @@ bool checkFile(const std::string& path, const FindingKinds& kinds) {
   InputFile input(path);
   FindingPrinter printer(input.name(), "error");
   FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
-  // The whole run, substitution included, so that --check fails exactly where --strict would.
-  DiscardedOutput nowhere;
-  preprocess(input, nowhere, &findings);
+  findFindings(input, findings);
   return printer.count() == 0;
 }
 

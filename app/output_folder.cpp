@@ -11,7 +11,6 @@
 #include <utility>
 
 #include "app/diagnostics.h"
-#include "app/discarded_output.h"
 #include "app/driver.h"
 #include "app/files.h"
 #include "app/preprocess.h"
@@ -226,8 +225,7 @@ class FolderRun {
     if (failed_ == 0) {
       preprocess(input, spool, &findings);
     } else {
-      DiscardedOutput nowhere;
-      preprocess(input, nowhere, &findings);
+      findFindings(input, findings);
     }
     job.spooled = spool.size() - before;
     printer.flush();  // every finding before the summary

@@ -81,4 +81,12 @@ void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   }
 }
 
+void findFindings(ByteSource& input, FindingScanner& findings) {
+  const auto block = std::make_unique_for_overwrite<char[]>(kLargestBlock);
+  while (const std::size_t got = input.read(block.get(), kLargestBlock)) {
+    findings.scan(block.get(), got);
+  }
+  findings.finish();
+}
+
 }  // namespace wqnprep

@@ -12,4 +12,8 @@ namespace wqnprep {
 // `findings`, if given, sees every byte read.
 void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings = nullptr);
 
+// Hands every byte of the input to `findings` and nothing else: findings never depend on the
+// output, so a run that only reports needs no substitution.
+void findFindings(ByteSource& input, FindingScanner& findings);
+
 }  // namespace wqnprep
