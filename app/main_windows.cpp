@@ -1,11 +1,5 @@
 // The program's entry on Windows: the arguments arrive as UTF-16 and go on as UTF-8, the text
 // every path has above the operating-system layer, so that any file name can be given.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
