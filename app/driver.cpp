@@ -15,6 +15,7 @@
 #include "app/standard_error.h"
 #include "app/usage.h"
 #include "findings/finding.h"
+#include "os/file.h"
 #include "text/quoted_name.h"
 
 namespace wqnprep {
@@ -43,9 +44,9 @@ enum class Action {
 
 // The one place that decides which option wins: a mistake in the options first (runMain checks
 // the values of --ignore right after it), then --help, --version and --list (which takes no
-// paths), then --check (any number of files, nothing written), then --output-dir (any number of
-// inputs), and only then the run of the two-path form, which needs exactly two paths. What --check and --output-dir go with is up to
-// wrongCombination.
+// paths), then --check (any number of files, nothing written), then
+// --output-dir (any number of inputs), and only then the run of the two-path form, which needs
+// exactly two paths. What --check and --output-dir go with is up to wrongCombination.
 Action requestedAction(const CommandLine& line) {
   if (line.mistake) return Action::kRejectMistake;
   if (line.has(kHelp)) return Action::kShowHelp;
@@ -54,6 +55,15 @@ Action requestedAction(const CommandLine& line) {
   if (line.has(kCheck)) return Action::kCheck;
   if (line.has(kOutputDir)) return Action::kPreprocessIntoFolder;
   return line.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
+}
+
+// One folder however it is spelt ("out", "out/", "./out", a link to it).
+bool sameFolder(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  os::FileInfo first;
+  os::FileInfo second;
+  return !os::inspectPath(a, first) && !os::inspectPath(b, second) && first.directory &&
+         os::sameFile(first, second);
 }
 
 // Why the options of a --check or --output-dir run do not go together, or nothing.
@@ -76,7 +86,7 @@ std::optional<std::string> wrongCombination(const CommandLine& line, Action acti
   if (action == Action::kPreprocessIntoFolder) {
     const std::vector<std::string>& folders = line.values(kOutputDir);
     for (const std::string& folder : folders) {
-      if (folder != folders.front()) {
+      if (!sameFolder(folder, folders.front())) {
         return "two output folders given, " + quotedName(folders.front()) + " and " +
                quotedName(folder);
       }

@@ -49,6 +49,32 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
+os::FileInfo checkInput(const std::string& path) {
+  os::FileInfo info;
+  check(os::inspectPath(path, info), "cannot open input", path);
+  if (info.directory) {
+    raise(std::make_error_code(std::errc::is_a_directory), "cannot read input", path);
+  }
+  check(os::checkReadable(path), "cannot open input", path);
+  return info;
+}
+
+std::optional<os::FileInfo> checkOutput(const std::string& path) {
+  os::FileInfo info;
+  const std::error_code missing = os::inspectPath(path, info);
+  if (missing == std::errc::no_such_file_or_directory) {
+    check(os::checkCreatable(path), "cannot open output", path);
+    return std::nullopt;
+  }
+  check(missing, "cannot open output", path);
+  if (info.directory) {
+    raise(std::make_error_code(std::errc::is_a_directory), "cannot open output", path);
+  }
+  check(os::checkWritable(path), "cannot open output", path);
+  if (!info.regular) return std::nullopt;
+  return info;
+}
+
 OutputFile::OutputFile(const std::string& path, const InputFile& input)
     : OutputFile(path, input.name(), input.info()) {}
 
@@ -124,7 +150,12 @@ SpoolFile::SpoolFile() : folder_(os::temporaryFolder()) {
 }
 
 void SpoolFile::write(const char* data, std::size_t size) {
-  check(file_.write(data, size), "cannot write a temporary file in", folder_);
+  if (const std::error_code error = file_.write(data, size)) {
+    throw std::system_error(
+        error,
+        "cannot write a temporary file in " + quotedName(folder_) +
+            (holding_.empty() ? std::string() : " for the result of " + quotedName(holding_)));
+  }
   size_ += size;
 }
 

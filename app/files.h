@@ -33,6 +33,14 @@ class InputFile : public ByteSource {
   os::FileInfo info_;
 };
 
+// What InputFile(path) would raise, found without opening the file: for checks made before its
+// turn, since opening a FIFO or a device has effects on its other end. What the system tells
+// about the file.
+os::FileInfo checkInput(const std::string& path);
+// The same for an output that OutputFile(path, ...) would open; the output that is its own
+// input is left to the caller. What the system tells about an existing regular file.
+std::optional<os::FileInfo> checkOutput(const std::string& path);
+
 // An output, checked as it is constructed but left as it is (a missing one is not created yet)
 // until the first write, or commit() or copyFrom() without one: only then is it created or
 // emptied. So a run that fails before it has anything to write leaves the output untouched.
@@ -76,6 +84,9 @@ class SpoolFile : public ByteSink, public ByteSource {
  public:
   SpoolFile();
 
+  // Names `input` in what a failed write says, as the one whose result is being held back.
+  void holdBack(const std::string& input) { holding_ = input; }
+
   void write(const char* data, std::size_t size) override;
   std::size_t read(char* buffer, std::size_t size) override;
   // Bytes written so far.
@@ -86,6 +97,7 @@ class SpoolFile : public ByteSink, public ByteSource {
 
  private:
   std::string folder_;
+  std::string holding_;
   os::File file_;
   std::uint64_t size_ = 0;
 };

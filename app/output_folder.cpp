@@ -36,6 +36,14 @@ struct Job {
 
 using Identity = std::pair<std::uint64_t, std::uint64_t>;
 
+// ASCII letters in lower case; other bytes as they are.
+std::string foldedCase(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
 Identity identityOf(const os::FileInfo& info) {
   return {info.volume, info.index};
 }
@@ -77,8 +85,10 @@ class FolderRun {
   }
 
  private:
-  // One output per input, refusing two inputs that would be written to the same name.
+  // One output per input, refusing two inputs that would be written to the same name; in a
+  // folder that folds case, to names that differ only in case.
   void planJobs(const std::vector<std::string>& inputs) {
+    const bool foldsCase = os::foldsCase(folder_);
     std::map<std::string, std::size_t> byName;
     for (const std::string& input : inputs) {
       const std::string name = os::fileNameOf(input);
@@ -86,48 +96,55 @@ class FolderRun {
         throw std::runtime_error("cannot name an output in " + quotedName(folder_) + " after " +
                                  quotedName(input) + ", which has no file name");
       }
-      const auto [taken, fresh] = byName.emplace(name, jobs_.size());
+      const auto [taken, fresh] = byName.emplace(foldsCase ? foldedCase(name) : name, jobs_.size());
       jobs_.push_back(Job{input, os::pathIn(folder_, name), std::nullopt, 0});
-      if (!fresh) {
-        throw std::runtime_error(quotedName(jobs_[taken->second].input) + " and " +
-                                 quotedName(input) + " would both be written to " +
-                                 quotedName(jobs_.back().output));
+      if (fresh) continue;
+      const Job& first = jobs_[taken->second];
+      std::string message = quotedName(first.input) + " and " + quotedName(input) +
+                            " would both be written to " + quotedName(first.output);
+      if (first.output != jobs_.back().output) {
+        message += ", as " + quotedName(folder_) + " does not tell names apart by case";
       }
+      throw std::runtime_error(message);
     }
   }
 
   // Before anything is written: no output may be one of the inputs, or another output, under any
-  // name, since writing it would destroy an input before it is read or a result already written.
-  // An input or output that cannot be looked at is left to its turn, except under
+  // name, since writing it would destroy an input before it is read or a result already written;
+  // nor a symbolic link to nothing, through which two outputs could reach one new file. Nothing
+  // is opened here, as opening a FIFO or a device has effects: each file is opened once, in its
+  // turn. An input or output that cannot be looked at is left to its turn, except under
   // OnFinding::fail, which needs to know now that every input opens and every output can be
-  // written. Each input done on its own needs only the files' identities, so nothing is opened.
+  // written.
   void refuseOverwritingInputs() {
-    const bool openNow = onFinding_ == OnFinding::fail;
+    const bool checkNow = onFinding_ == OnFinding::fail;
     std::vector<std::optional<os::FileInfo>> inputs(jobs_.size());
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
-      if (!openNow) {
+      try {
+        if (checkNow) {
+          inputs[i] = checkInput(jobs_[i].input);
+          continue;
+        }
         os::FileInfo info;
         if (!os::inspectPath(jobs_[i].input, info)) inputs[i] = info;
-        continue;
-      }
-      try {
-        jobs_[i].info = inputs[i] = InputFile(jobs_[i].input).info();
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
     }
     std::vector<std::optional<os::FileInfo>> outputs(jobs_.size());
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
-      const Job& job = jobs_[i];
-      if (!openNow) {
-        os::FileInfo info;
-        if (!os::inspectPath(job.output, info) && info.regular) outputs[i] = info;
-        continue;
+      const std::string& output = jobs_[i].output;
+      if (os::isDanglingLink(output)) {
+        throw std::runtime_error("not writing through dangling symbolic link " +
+                                 quotedName(output));
       }
-      if (!job.info) continue;
       try {
-        // Refuses the output that is its own input.
-        outputs[i] = OutputFile(job.output, job.input, *job.info).existingRegularFile();
+        if (checkNow && inputs[i]) {
+          outputs[i] = checkOutput(output);
+          continue;
+        }
+        os::FileInfo info;
+        if (!os::inspectPath(output, info) && info.regular) outputs[i] = info;
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
@@ -222,6 +239,7 @@ class FolderRun {
     FindingPrinter printer(input.name(), "error");
     FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds_);
     const std::uint64_t before = spool.size();
+    spool.holdBack(input.name());
     if (failed_ == 0) {
       preprocess(input, spool, &findings);
     } else {

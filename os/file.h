@@ -89,6 +89,18 @@ std::string temporaryFolder();
 // for reading or writing: cheaper than opening it when only its identity matters.
 std::error_code inspectPath(const std::string& path, FileInfo& info);
 
+// Whether the file `path` names could be opened for reading, or for writing, asked without
+// opening it: opening a FIFO or a device has effects on whoever is at its other end. The
+// system's error if not.
+std::error_code checkReadable(const std::string& path);
+std::error_code checkWritable(const std::string& path);
+// Whether `path` is a symbolic link to nothing, through which a write would create a file
+// elsewhere.
+bool isDanglingLink(const std::string& path);
+// Whether the names of files in `folder` that differ only in the case of their letters name
+// one file there, as on Windows, on macOS by default and in case-folding Linux folders.
+bool foldsCase(const std::string& folder);
+
 // Whether `path` names an existing folder: the system's error if it is missing or cannot be
 // looked at, std::errc::not_a_directory if it is something else. Opens nothing.
 std::error_code checkFolder(const std::string& path);

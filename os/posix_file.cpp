@@ -2,6 +2,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/vfs.h>
+#endif
 
 #include <cerrno>
 #include <utility>
@@ -14,6 +19,13 @@ namespace {
 
 using posix::keepOffStandardStreams;
 using posix::lastError;
+
+#if defined(__linux__)
+// Volumes whose names ignore case everywhere, and the attribute of a folder that folds case.
+constexpr decltype(statfs::f_type) kFatMagic = 0x4d44;
+constexpr decltype(statfs::f_type) kExfatMagic = 0x2011BAB0;
+constexpr int kCaseFoldFlag = 0x40000000;  // FS_CASEFOLD_FL, missing from older headers
+#endif
 
 int fdOf(const File& file) {
   return static_cast<int>(file.handle());
@@ -140,6 +152,42 @@ std::error_code checkCreatable(const std::string& path) {
   if (longest > 0 && name.size() > static_cast<std::size_t>(longest))
     return std::make_error_code(std::errc::filename_too_long);
   return {};
+}
+
+std::error_code checkReadable(const std::string& path) {
+  if (::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) != 0) return lastError();
+  return {};
+}
+
+std::error_code checkWritable(const std::string& path) {
+  if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return lastError();
+  return {};
+}
+
+bool isDanglingLink(const std::string& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) &&
+         ::stat(path.c_str(), &status) != 0 && errno == ENOENT;
+}
+
+bool foldsCase(const std::string& folder) {
+#if defined(__APPLE__)
+  return ::pathconf(folder.c_str(), _PC_CASE_SENSITIVE) == 0;
+#elif defined(__linux__)
+  struct statfs volume {};
+  if (::statfs(folder.c_str(), &volume) != 0) return false;
+  if (volume.f_type == kFatMagic || volume.f_type == kExfatMagic) return true;
+  // ext4 and f2fs fold case in the folders that carry the attribute.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  const bool folds = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && (flags & kCaseFoldFlag) != 0;
+  ::close(fd);
+  return folds;
+#else
+  (void)folder;
+  return false;
+#endif
 }
 
 std::error_code checkFolder(const std::string& path) {

@@ -180,6 +180,33 @@ std::error_code checkCreatable(const std::string& path) {
   return {};
 }
 
+// Opening a file has no effect on anyone else here, as a FIFO's does elsewhere.
+std::error_code checkReadable(const std::string& path) {
+  File file;
+  return openWith(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, file);
+}
+
+std::error_code checkWritable(const std::string& path) {
+  File file;
+  return openWith(path, GENERIC_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, file);
+}
+
+bool isDanglingLink(const std::string& path) {
+  std::wstring wide;
+  if (windows::toWide(path, wide)) return false;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+    return false;
+  FileInfo info;
+  const std::error_code error = inspectPath(path, info);  // through the link
+  return error == std::errc::no_such_file_or_directory;
+}
+
+// Win32 names fold case, whatever the volume could do.
+bool foldsCase(const std::string& /*folder*/) {
+  return true;
+}
+
 std::error_code checkFolder(const std::string& path) {
   std::wstring wide;
   if (const std::error_code error = windows::toWide(path, wide)) return error;

@@ -155,6 +155,16 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 "Error: outputs 'out/grants.sql' and 'out/scope.sql' are the same file; "
                 "refusing to write it twice\n"},
+        // Written through, the link would make out/grants.sql the result of both inputs.
+        Refusal{"OutputIsADanglingSymbolicLink",
+                [](const std::string& dir) {
+                  ::unlink((dir + "/out/grants.sql").c_str());
+                  makeSymlink("grants.sql", dir + "/out/scope.sql");
+                },
+                {"-d", "out", "sql/scope.sql", "sql/grants.sql"},
+                ".",
+                1,
+                "Error: not writing through dangling symbolic link 'out/scope.sql'\n"},
         Refusal{"InputWithoutAFileName",
                 nothing,
                 {"-d", "out", "sql/grants.sql", "sql/"},
@@ -187,6 +197,12 @@ INSTANTIATE_TEST_SUITE_P(
                 ".",
                 2,
                 "wqnprep: --output-dir needs at least one INPUT" + kTry},
+        Refusal{"TwoFoldersWithATrailingSlash",
+                nothing,
+                {"-d", "out/", "sql/grants.sql", "--output-dir=sql/"},
+                ".",
+                2,
+                "wqnprep: two output folders given, 'out/' and 'sql/'" + kTry},
         Refusal{"TwoFolders",
                 nothing,
                 {"-d", "out", "sql/grants.sql", "--output-dir=sql"},
@@ -437,6 +453,88 @@ TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
           << mode << ", input " << i;
     }
   }
+}
+
+// --- Each file is opened once -----------------------------------------------------------------
+
+// A FIFO given as an input or found as an output is opened once, when its turn comes: opening it
+// earlier only to check it would hand its writer a broken pipe, or its reader an early end, and
+// leave the run waiting for a peer that is gone. `timeout` ends such a run.
+struct FifoCase {
+  const char* label;
+  const char* command;  // %s: the program and its options up to the folder; writes `status`
+  const char* file;     // what must end up holding big.sql's result
+};
+
+void PrintTo(const FifoCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class OutputDirFifo : public ::testing::TestWithParam<FifoCase> {};
+
+TEST_P(OutputDirFifo, DeliversEveryByte) {
+  for (const std::string mode : {"", "--strict"}) {
+    ScratchDir dir;
+    prepareScripts(dir.path());
+    std::string big;
+    while (big.size() < (std::size_t{1} << 20)) big += kGrants;
+    writeFile(dir.file("big.sql"), big);
+    std::string more;
+    for (int i = 0; i < 2000; ++i) {  // so that the FIFO's turn comes long after the checks
+      writeFile(dir.file("sql/s" + std::to_string(i) + ".sql"), kScope);
+      more += " sql/s" + std::to_string(i) + ".sql";
+    }
+    ASSERT_EQ(::mkfifo(dir.file("in.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.file("out/big.sql").c_str(), 0600), 0);
+    std::string command = GetParam().command;
+    command.replace(command.find("%s"), 2, "timeout 20 " + wqnprepCommand() + " " + mode);
+    const ProgramResult result = runShell(command + more + "; echo $? > status; wait", dir.path());
+    SCOPED_TRACE(mode.empty() ? "without --strict" : mode);
+    EXPECT_EQ(readFile(dir.file("status")), "0\n");
+    std::string expected;
+    while (expected.size() < big.size() / kGrants.size() * kGrantsOut.size())
+      expected += kGrantsOut;
+    EXPECT_TRUE(readFile(dir.file(GetParam().file)) == expected) << result.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fifos, OutputDirFifo,
+    ::testing::Values(FifoCase{"Input", "rm out/big.sql; cat big.sql > in.fifo & %s -d out in.fifo",
+                               "out/in.fifo"},
+                      FifoCase{"Output", "cat out/big.sql > received & %s -d out big.sql",
+                               "received"}),
+    [](const ::testing::TestParamInfo<FifoCase>& info) { return info.param.label; });
+
+// --- One folder under several names ------------------------------------------------------------
+
+TEST(OutputDir, TakesOneFolderGivenUnderSeveralNames) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  makeSymlink("out", dir.file("linked"));
+  const ProgramResult result =
+      runIn(dir.path(), {"-d", "out", "-d", "out/", "-d", "./linked", "sql/grants.sql"}, false);
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kGrantsOut);
+}
+
+// --- What a failed spool names ------------------------------------------------------------------
+
+TEST(OutputDirStrict, NamesTheInputWhoseResultDidNotFitTheSpool) {
+  ScratchDir dir;
+  prepareScripts(dir.path());
+  std::string big;
+  while (big.size() < (std::size_t{1} << 20)) big += kScope;
+  writeFile(dir.file("sql/big.sql"), big);
+  const ProgramResult result = runShell("trap '' XFSZ; ulimit -f 200; exec " + wqnprepCommand() +
+                                            " --strict -d out sql/grants.sql sql/big.sql",
+                                        dir.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_THAT(result.err, ::testing::MatchesRegex("Error: cannot write a temporary file in '.*' "
+                                                  "for the result of 'sql/big.sql': File too "
+                                                  "large\nError: 1 of 2 inputs failed; nothing "
+                                                  "was written to 'out'\n"));
+  EXPECT_EQ(readFile(dir.file("out/grants.sql")), kPrevious);
 }
 
 }  // namespace

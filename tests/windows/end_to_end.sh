@@ -477,6 +477,13 @@ expect_no_file out/a.sql
 run -d . a.sql
 expect_error "output '"
 expect_file a.sql 'x\n'
+# Windows names ignore case, so X.sql and x.sql would be one output.
+mkdir other
+printf 'y\n' >other/X.sql
+printf 'z\n' >sub/x.sql
+run -d out a.sql other/X.sql sub/x.sql
+expect_error "'other/X.sql' and 'sub/x.sql' would both be written to 'out"
+expect_no_file out/a.sql
 
 begin "-d --strict writes nothing unless every input is clean"
 mkdir out
