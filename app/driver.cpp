@@ -43,15 +43,15 @@ enum class Action {
 };
 
 // The one place that decides which option wins: a mistake in the options first (runMain checks
-// the values of --ignore right after it), then --help, --version and --list (which takes no
-// paths), then --check (any number of files, nothing written), then
+// the values of --ignore right after it), then --help, --version and --list, which act alone
+// whatever else is given, then --check (any number of files, nothing written), then
 // --output-dir (any number of inputs), and only then the run of the two-path form, which needs
 // exactly two paths. What --check and --output-dir go with is up to wrongCombination.
 Action requestedAction(const CommandLine& line) {
   if (line.mistake) return Action::kRejectMistake;
   if (line.has(kHelp)) return Action::kShowHelp;
   if (line.has(kVersion)) return Action::kShowVersion;
-  if (line.has(kList)) return line.paths.empty() ? Action::kListSymbols : Action::kShowUsage;
+  if (line.has(kList)) return Action::kListSymbols;
   if (line.has(kCheck)) return Action::kCheck;
   if (line.has(kOutputDir)) return Action::kPreprocessIntoFolder;
   return line.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;

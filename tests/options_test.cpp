@@ -157,7 +157,10 @@ INSTANTIATE_TEST_SUITE_P(
         PrecedenceCase{
             "ListBeforeRunModifiers", {"--strict", "--list", "--warn-unknown"}, 0, kFirstListLine},
         PrecedenceCase{"RepeatedListStillLists", {"--list", "--list"}, 0, kFirstListLine},
-        PrecedenceCase{"ListTakesNoPaths", {"--list", "in", "out"}, 2, kUsageLine},
+        PrecedenceCase{"ListBeforePaths", {"--list", "in", "out"}, 0, kFirstListLine},
+        PrecedenceCase{"ListBeforeAType", {"--list", "WQNRuleID"}, 0, kFirstListLine},
+        PrecedenceCase{"ListBeforeCheck", {"--list", "--check", "roles.sql"}, 0, kFirstListLine},
+        PrecedenceCase{"ListBeforeOutputDir", {"--list", "-d", "out", "in"}, 0, kFirstListLine},
         PrecedenceCase{"MistakeBeforeHelp", {"--help", "--bogus"}, 2, ""},
         PrecedenceCase{"MistakeBeforeVersion", {"--strict=1", "--version"}, 2, ""}),
     [](const auto& info) { return info.param.label; });
@@ -174,8 +177,7 @@ TEST_P(WrongPathCount, PrintsTheUsageLineOnlyAndExits2) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mistakes, WrongPathCount,
-                         ::testing::Values(std::vector<std::string>{"--list", "in"},
-                                           std::vector<std::string>{"--strict", "in"},
+                         ::testing::Values(std::vector<std::string>{"--strict", "in"},
                                            std::vector<std::string>{"--", "in", "out", "more"},
                                            std::vector<std::string>{"--", "--bogus"}));
 
