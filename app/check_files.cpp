@@ -3,7 +3,7 @@
 #include <exception>
 
 #include "app/diagnostics.h"
-#include "app/driver.h"
+#include "app/exit_status.h"
 #include "app/files.h"
 #include "app/preprocess.h"
 #include "app/standard_error.h"
@@ -23,11 +23,11 @@ bool checkFile(const std::string& path, const FindingKinds& kinds) {
 
 }  // namespace
 
-int checkFiles(const std::vector<std::string>& paths, const FindingKinds& kinds) {
+int checkFiles(const Settings& settings) {
   bool clean = true;
-  for (const std::string& path : paths) {
+  for (const std::string& path : settings.paths) {
     try {
-      clean = checkFile(path, kinds) && clean;
+      clean = checkFile(path, settings.kinds) && clean;
     } catch (const std::exception& error) {
       reportError(error);
       clean = false;

@@ -2,16 +2,14 @@
 // standard error; the gate for CI and commit hooks.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "findings/finding.h"
+#include "app/settings.h"
 
 namespace wqnprep {
 
-// Reads every file of `paths` ("-" is standard input) and reports each finding of `kinds` as
-// "FILE:LINE:COLUMN: error: MESSAGE [KIND]". A file that cannot be read is reported and the rest
-// are still checked. Returns kFailure if there was any finding or error, otherwise kSuccess.
-int checkFiles(const std::vector<std::string>& paths, const FindingKinds& kinds);
+// Reads every file of the settings' paths ("-" is standard input) and reports each finding of
+// their kinds as "FILE:LINE:COLUMN: error: MESSAGE [KIND]". A file that cannot be read is
+// reported and the rest are still checked. Returns kFailure if there was any finding or error,
+// otherwise kSuccess.
+int checkFiles(const Settings& settings);
 
 }  // namespace wqnprep

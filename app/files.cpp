@@ -4,6 +4,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/output_refusals.h"
 #include "text/quoted_name.h"
 
 namespace wqnprep {
@@ -49,32 +50,6 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
-os::FileInfo checkInput(const std::string& path) {
-  os::FileInfo info;
-  check(os::inspectPath(path, info), "cannot open input", path);
-  if (info.directory) {
-    raise(std::make_error_code(std::errc::is_a_directory), "cannot read input", path);
-  }
-  check(os::checkReadable(path), "cannot open input", path);
-  return info;
-}
-
-std::optional<os::FileInfo> checkOutput(const std::string& path) {
-  os::FileInfo info;
-  const std::error_code missing = os::inspectPath(path, info);
-  if (missing == std::errc::no_such_file_or_directory) {
-    check(os::checkCreatable(path), "cannot open output", path);
-    return std::nullopt;
-  }
-  check(missing, "cannot open output", path);
-  if (info.directory) {
-    raise(std::make_error_code(std::errc::is_a_directory), "cannot open output", path);
-  }
-  check(os::checkWritable(path), "cannot open output", path);
-  if (!info.regular) return std::nullopt;
-  return info;
-}
-
 OutputFile::OutputFile(const std::string& path, const InputFile& input)
     : OutputFile(path, input.name(), input.info()) {}
 
@@ -103,8 +78,7 @@ OutputFile::OutputFile(const std::string& path, std::string inputName, const os:
 // Writing a regular file that is also the input would destroy it, or feed the output back in.
 void OutputFile::refuseInput() const {
   if (info_.regular && os::sameFile(info_, input_)) {
-    throw std::runtime_error("output " + quotedName(name_) + " is the input file " +
-                             quotedName(inputName_) + "; refusing to overwrite it");
+    throw outputIsInput(name_, inputName_);
   }
 }
 

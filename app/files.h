@@ -33,14 +33,6 @@ class InputFile : public ByteSource {
   os::FileInfo info_;
 };
 
-// What InputFile(path) would raise, found without opening the file: for checks made before its
-// turn, since opening a FIFO or a device has effects on its other end. What the system tells
-// about the file.
-os::FileInfo checkInput(const std::string& path);
-// The same for an output that OutputFile(path, ...) would open; the output that is its own
-// input is left to the caller. What the system tells about an existing regular file.
-std::optional<os::FileInfo> checkOutput(const std::string& path);
-
 // An output, checked as it is constructed but left as it is (a missing one is not created yet)
 // until the first write, or commit() or copyFrom() without one: only then is it created or
 // emptied. So a run that fails before it has anything to write leaves the output untouched.

@@ -5,7 +5,6 @@
 
 #include "app/options.h"
 #include "app/standard_output.h"
-#include "app/usage.h"
 #include "symbols/tables.h"
 
 #ifndef WQNPREP_VERSION
@@ -51,8 +50,7 @@ std::string optionEntry(const std::string& label, std::string_view help) {
 
 }  // namespace
 
-void printHelp(const std::string& programPath) {
-  const std::string name = programName(programPath);
+void printHelp(const std::string& name) {
   std::string text =
       "usage: " + name + " [OPTIONS] INPUT OUTPUT\n" + std::string(7, ' ') + name + " --list\n";
   text += R"(

@@ -5,10 +5,10 @@
 
 namespace wqnprep {
 
-// The usage line, the options and the exit statuses.
-void printHelp(const std::string& programPath);
+// The synopsis, the options and the exit statuses; `name` is programName's.
+void printHelp(const std::string& name);
 
-// "wqnprep VERSION".
+// The name and version, the copyright and the licence.
 void printVersion();
 
 // Every symbol, one a line: the qualified token (or the bare placeholder), a tab, the value; in

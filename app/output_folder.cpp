@@ -11,9 +11,11 @@
 #include <utility>
 
 #include "app/diagnostics.h"
-#include "app/driver.h"
+#include "app/exit_status.h"
 #include "app/files.h"
+#include "app/output_refusals.h"
 #include "app/preprocess.h"
+#include "app/preprocess_file.h"
 #include "app/standard_error.h"
 #include "findings/finding_scanner.h"
 #include "os/file.h"
@@ -34,18 +36,12 @@ struct Job {
   std::uint64_t spooled = 0;  // bytes of its result in the spool, under OnFinding::fail
 };
 
-using Identity = std::pair<std::uint64_t, std::uint64_t>;
-
 // ASCII letters in lower case; other bytes as they are.
 std::string foldedCase(std::string name) {
   for (char& c : name) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return name;
-}
-
-Identity identityOf(const os::FileInfo& info) {
-  return {info.volume, info.index};
 }
 
 std::string plural(std::size_t count, const char* noun) {
@@ -71,12 +67,11 @@ void copyPart(SpoolFile& spool, std::uint64_t size, OutputFile& output, std::vec
 
 class FolderRun {
  public:
-  FolderRun(const std::string& folder, const std::vector<std::string>& inputs, OnFinding onFinding,
-            const FindingKinds& kinds)
-      : folder_(folder), onFinding_(onFinding), kinds_(kinds) {
-    const std::error_code error = os::checkFolder(folder);
-    if (error) throw std::system_error(error, "cannot use output folder " + quotedName(folder));
-    planJobs(inputs);
+  explicit FolderRun(const Settings& settings)
+      : settings_(settings), folder_(settings.outputFolder), onFinding_(settings.onFinding) {
+    const std::error_code error = os::checkFolder(folder_);
+    if (error) throw std::system_error(error, "cannot use output folder " + quotedName(folder_));
+    planJobs(settings.paths);
   }
 
   int run() {
@@ -110,70 +105,41 @@ class FolderRun {
   }
 
   // Before anything is written: no output may be one of the inputs, or another output, under any
-  // name, since writing it would destroy an input before it is read or a result already written;
-  // nor a symbolic link to nothing, through which two outputs could reach one new file. Nothing
-  // is opened here, as opening a FIFO or a device has effects: each file is opened once, in its
-  // turn. An input or output that cannot be looked at is left to its turn, except under
-  // OnFinding::fail, which needs to know now that every input opens and every output can be
-  // written.
+  // name, nor a symbolic link to nothing (output_refusals.h). Nothing is opened here: each file
+  // is opened once, in its turn. An input or output that cannot be looked at is left to its
+  // turn, except under OnFinding::fail, which needs to know now that every input opens and
+  // every output can be written.
   void refuseOverwritingInputs() {
     const bool checkNow = onFinding_ == OnFinding::fail;
-    std::vector<std::optional<os::FileInfo>> inputs(jobs_.size());
-    for (std::size_t i = 0; i < jobs_.size(); ++i) {
+    std::vector<PlannedOutput> planned;
+    planned.reserve(jobs_.size());
+    for (const Job& job : jobs_) {
+      planned.push_back(PlannedOutput{job.input, job.output, std::nullopt, std::nullopt});
       try {
         if (checkNow) {
-          inputs[i] = checkInput(jobs_[i].input);
+          planned.back().inputInfo = checkInput(job.input);
           continue;
         }
         os::FileInfo info;
-        if (!os::inspectPath(jobs_[i].input, info)) inputs[i] = info;
+        if (!os::inspectPath(job.input, info)) planned.back().inputInfo = info;
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
     }
-    std::vector<std::optional<os::FileInfo>> outputs(jobs_.size());
-    for (std::size_t i = 0; i < jobs_.size(); ++i) {
-      const std::string& output = jobs_[i].output;
-      if (os::isDanglingLink(output)) {
-        throw std::runtime_error("not writing through dangling symbolic link " +
-                                 quotedName(output));
-      }
+    for (PlannedOutput& plan : planned) {
       try {
-        if (checkNow && inputs[i]) {
-          outputs[i] = checkOutput(output);
+        if (checkNow && plan.inputInfo) {
+          plan.outputInfo = checkOutput(plan.output);
           continue;
         }
+        refuseDanglingLink(plan.output);
         os::FileInfo info;
-        if (!os::inspectPath(output, info) && info.regular) outputs[i] = info;
+        if (!os::inspectPath(plan.output, info) && info.regular) plan.outputInfo = info;
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
     }
-    refuseClashes(inputs, outputs);
-  }
-
-  void refuseClashes(const std::vector<std::optional<os::FileInfo>>& inputInfo,
-                     const std::vector<std::optional<os::FileInfo>>& outputInfo) const {
-    std::map<Identity, std::size_t> inputs;
-    for (std::size_t i = 0; i < jobs_.size(); ++i) {
-      if (inputInfo[i] && inputInfo[i]->regular) inputs.emplace(identityOf(*inputInfo[i]), i);
-    }
-    std::map<Identity, std::size_t> outputs;
-    for (std::size_t i = 0; i < jobs_.size(); ++i) {
-      if (!outputInfo[i]) continue;
-      const Identity identity = identityOf(*outputInfo[i]);
-      if (const auto input = inputs.find(identity); input != inputs.end()) {
-        throw std::runtime_error("output " + quotedName(jobs_[i].output) + " is the input file " +
-                                 quotedName(jobs_[input->second].input) +
-                                 "; refusing to overwrite it");
-      }
-      const auto [other, fresh] = outputs.emplace(identity, i);
-      if (!fresh) {
-        throw std::runtime_error("outputs " + quotedName(jobs_[other->second].output) + " and " +
-                                 quotedName(jobs_[i].output) +
-                                 " are the same file; refusing to write it twice");
-      }
-    }
+    refuseClashes(planned);
   }
 
   void failedBeforeReading(const std::system_error& error) {
@@ -187,7 +153,7 @@ class FolderRun {
   int runEach() {
     for (const Job& job : jobs_) {
       try {
-        if (preprocessFile(job.input, job.output, onFinding_, kinds_) != kSuccess) ++failed_;
+        if (preprocessFile(job.input, job.output, settings_) != kSuccess) ++failed_;
       } catch (const std::exception& error) {
         reportError(error);
         ++failed_;
@@ -237,7 +203,8 @@ class FolderRun {
     InputFile input(job.input);
     job.info = input.info();
     FindingPrinter printer(input.name(), "error");
-    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds_);
+    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); },
+                            settings_.kinds);
     const std::uint64_t before = spool.size();
     spool.holdBack(input.name());
     if (failed_ == 0) {
@@ -260,18 +227,17 @@ class FolderRun {
     return kFailure;
   }
 
-  std::string folder_;
+  const Settings& settings_;
+  const std::string& folder_;
   OnFinding onFinding_;
-  FindingKinds kinds_;
   std::vector<Job> jobs_;
   std::size_t failed_ = 0;  // inputs that failed
 };
 
 }  // namespace
 
-int preprocessIntoFolder(const std::string& folder, const std::vector<std::string>& inputs,
-                         OnFinding onFinding, const FindingKinds& kinds) {
-  return FolderRun(folder, inputs, onFinding, kinds).run();
+int preprocessIntoFolder(const Settings& settings) {
+  return FolderRun(settings).run();
 }
 
 }  // namespace wqnprep

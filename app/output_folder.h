@@ -1,22 +1,18 @@
 // --output-dir: many inputs, each written under its own file name into one folder.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "app/preprocess_file.h"
-#include "findings/finding.h"
+#include "app/settings.h"
 
 namespace wqnprep {
 
-// Preprocesses every file of `inputs` into `folder`, which must exist, as folder/NAME, NAME
-// being the input's last path component. Two inputs of one name and an output that is one of
-// the inputs (or another output) under any name are refused before anything is written.
+// Preprocesses every file of the settings' paths into their output folder, which must exist, as
+// FOLDER/NAME, NAME being the input's last path component. Two inputs of one name and an output
+// that is one of the inputs (or another output) under any name are refused before anything is
+// written.
 //
 // OnFinding::pass and ::warn do each input on its own, as the two-path form does, and go on
 // after one fails; OnFinding::fail writes nothing unless every input is clean. Returns kFailure
 // if anything failed, each failure named on standard error.
-int preprocessIntoFolder(const std::string& folder, const std::vector<std::string>& inputs,
-                         OnFinding onFinding, const FindingKinds& kinds);
+int preprocessIntoFolder(const Settings& settings);
 
 }  // namespace wqnprep

@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "app/diagnostics.h"
-#include "app/driver.h"
+#include "app/exit_status.h"
 #include "app/files.h"
 #include "app/preprocess.h"
 #include "app/standard_error.h"
@@ -12,8 +12,9 @@
 
 namespace wqnprep {
 
-int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
-                   const FindingKinds& kinds) {
+int preprocessFile(const std::string& inputPath, const std::string& outputPath,
+                   const Settings& settings) {
+  const OnFinding onFinding = settings.onFinding;
   const bool strict = onFinding == OnFinding::fail;
   InputFile input(inputPath);
   OutputFile output(outputPath, input);
@@ -23,7 +24,8 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath, 
     return kSuccess;
   }
   FindingPrinter printer(input.name(), strict ? "error" : "warning");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); },
+                          settings.kinds);
   if (!strict) {
     preprocess(input, output, &findings);
     output.commit();

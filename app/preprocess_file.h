@@ -3,17 +3,15 @@
 
 #include <string>
 
-#include "findings/finding.h"
+#include "app/settings.h"
 
 namespace wqnprep {
 
-// What a run does with its findings.
-enum class OnFinding { pass, warn, fail };
-
 // Preprocesses the file at `inputPath` into `outputPath`; returns the exit status. Under
 // OnFinding::fail the output is held back in a spool file and written only once the whole input
-// has been read and found clean, so a failed run sends nothing at all to the output.
-int preprocessFile(const std::string& inputPath, const std::string& outputPath, OnFinding onFinding,
-                   const FindingKinds& kinds);
+// has been read and found clean, so a finding or an error while reading sends nothing at all to
+// the output.
+int preprocessFile(const std::string& inputPath, const std::string& outputPath,
+                   const Settings& settings);
 
 }  // namespace wqnprep

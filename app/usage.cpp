@@ -17,16 +17,18 @@ std::string programName(const std::string& programPath) {
   return separator == std::string::npos ? programPath : programPath.substr(separator + 1);
 }
 
-void printUsage(const std::string& programPath) {
-  writeToStandardOutput("use " + programName(programPath) +
-                        " <input filename> <output filename>\n");
+void printUsage(const std::string& name) {
+  writeToStandardOutput("use " + name + " <input filename> <output filename>\n");
 }
 
-std::string describeMistake(const std::string& programPath, const CommandLineMistake& mistake) {
+std::string describeWrongCommandLine(const std::string& name, const std::string& reason) {
+  return name + ": " + reason + "\nTry '" + name + " --help' for more information.";
+}
+
+std::string describeMistake(const std::string& name, const CommandLineMistake& mistake) {
   using Kind = CommandLineMistake::Kind;
-  const std::string name = programName(programPath);
   const std::string& option = mistake.option;
-  std::string text = name + ": ";
+  std::string text;
   switch (mistake.kind) {
     case Kind::kUnknownOption:
       text += isShortForm(option) ? "invalid option -- '" + option.substr(1) + "'"
@@ -40,7 +42,7 @@ std::string describeMistake(const std::string& programPath, const CommandLineMis
       text += "option '" + option + "' doesn't allow an argument";
       break;
   }
-  return text + "\nTry '" + name + " --help' for more information.";
+  return describeWrongCommandLine(name, text);
 }
 
 }  // namespace wqnprep

@@ -174,7 +174,7 @@ void PrintTo(const MessageCase& c, std::ostream* out) {
 class MistakeMessage : public ::testing::TestWithParam<MessageCase> {};
 
 TEST_P(MistakeMessage, NamesTheOptionAsGnuToolsDo) {
-  EXPECT_EQ(describeMistake("/usr/bin/prep", GetParam().mistake),
+  EXPECT_EQ(describeMistake(programName("/usr/bin/prep"), GetParam().mistake),
             std::string(GetParam().complaint) + "\nTry 'prep --help' for more information.");
 }
 

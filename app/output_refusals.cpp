@@ -1,0 +1,82 @@
+#include "app/output_refusals.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <system_error>
+#include <utility>
+
+#include "text/quoted_name.h"
+
+namespace wqnprep {
+namespace {
+
+void check(std::error_code error, const std::string& what, const std::string& name) {
+  if (error) throw std::system_error(error, what + " " + quotedName(name));
+}
+
+using Identity = std::pair<std::uint64_t, std::uint64_t>;
+
+Identity identityOf(const os::FileInfo& info) {
+  return {info.volume, info.index};
+}
+
+}  // namespace
+
+std::runtime_error outputIsInput(const std::string& output, const std::string& input) {
+  return std::runtime_error("output " + quotedName(output) + " is the input file " +
+                            quotedName(input) + "; refusing to overwrite it");
+}
+
+os::FileInfo checkInput(const std::string& path) {
+  os::FileInfo info;
+  check(os::inspectPath(path, info), "cannot open input", path);
+  if (info.directory) check(make_error_code(std::errc::is_a_directory), "cannot read input", path);
+  check(os::checkReadable(path), "cannot open input", path);
+  return info;
+}
+
+void refuseDanglingLink(const std::string& output) {
+  if (os::isDanglingLink(output)) {
+    throw std::runtime_error("not writing through dangling symbolic link " + quotedName(output));
+  }
+}
+
+std::optional<os::FileInfo> checkOutput(const std::string& path) {
+  refuseDanglingLink(path);
+  os::FileInfo info;
+  const std::error_code missing = os::inspectPath(path, info);
+  if (missing == std::errc::no_such_file_or_directory) {
+    check(os::checkCreatable(path), "cannot open output", path);
+    return std::nullopt;
+  }
+  check(missing, "cannot open output", path);
+  if (info.directory) check(make_error_code(std::errc::is_a_directory), "cannot open output", path);
+  check(os::checkWritable(path), "cannot open output", path);
+  if (!info.regular) return std::nullopt;
+  return info;
+}
+
+void refuseClashes(const std::vector<PlannedOutput>& planned) {
+  std::map<Identity, std::size_t> inputs;
+  for (std::size_t i = 0; i < planned.size(); ++i) {
+    const std::optional<os::FileInfo>& info = planned[i].inputInfo;
+    if (info && info->regular) inputs.emplace(identityOf(*info), i);
+  }
+  std::map<Identity, std::size_t> outputs;
+  for (std::size_t i = 0; i < planned.size(); ++i) {
+    if (!planned[i].outputInfo) continue;
+    const Identity identity = identityOf(*planned[i].outputInfo);
+    if (const auto input = inputs.find(identity); input != inputs.end()) {
+      throw outputIsInput(planned[i].output, planned[input->second].input);
+    }
+    const auto [other, fresh] = outputs.emplace(identity, i);
+    if (!fresh) {
+      throw std::runtime_error("outputs " + quotedName(planned[other->second].output) + " and " +
+                               quotedName(planned[i].output) +
+                               " are the same file; refusing to write it twice");
+    }
+  }
+}
+
+}  // namespace wqnprep

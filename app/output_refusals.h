@@ -1,0 +1,44 @@
+// Outputs that must not be written, found before anything is: an output that is its own input
+// under another name, two outputs that are one file, and what an output could not be opened for.
+// Nothing here opens a file, since opening a FIFO or a device has effects on its other end.
+//
+// Errors are std::system_error naming the file and the system's reason, or std::runtime_error.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "os/file.h"
+
+namespace wqnprep {
+
+// The error for an output that is the input file it is made from.
+std::runtime_error outputIsInput(const std::string& output, const std::string& input);
+
+// What InputFile(path) would raise, found without opening the file. What the system tells
+// about it.
+os::FileInfo checkInput(const std::string& path);
+// The same for an output that OutputFile(path, ...) would open, a symbolic link to nothing
+// refused too; the output that is its own input is left to refuseClashes. What the system tells
+// about an existing regular file.
+std::optional<os::FileInfo> checkOutput(const std::string& path);
+// The refusal of checkOutput for a symbolic link to nothing, through which a write would create
+// a file that another output may also become.
+void refuseDanglingLink(const std::string& output);
+
+// One input and the output made from it, with what the system tells about each: nothing where
+// a file is missing or cannot be looked at, or is no regular file.
+struct PlannedOutput {
+  const std::string& input;
+  const std::string& output;
+  std::optional<os::FileInfo> inputInfo;
+  std::optional<os::FileInfo> outputInfo;
+};
+
+// Refuses an output that is any of the inputs, which writing it would destroy before it is
+// read, or another output, whose result it would replace.
+void refuseClashes(const std::vector<PlannedOutput>& planned);
+
+}  // namespace wqnprep

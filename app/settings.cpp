@@ -1,0 +1,127 @@
+#include "app/settings.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/options.h"
+#include "app/usage.h"
+#include "os/file.h"
+#include "text/quoted_name.h"
+
+namespace wqnprep {
+namespace {
+
+constexpr OptionRow kHelp = optionRow("help");
+constexpr OptionRow kVersion = optionRow("version");
+constexpr OptionRow kList = optionRow("list");
+constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
+constexpr OptionRow kStrict = optionRow("strict");
+constexpr OptionRow kIgnore = optionRow("ignore");
+constexpr OptionRow kCheck = optionRow("check");
+constexpr OptionRow kOutputDir = optionRow("output-dir");
+
+// The one place that decides which option wins (a mistake in the options comes before all of
+// them, and a wrong --ignore right after it): --help, --version and --list, which act alone
+// whatever else is given, then --check (any number of files, nothing written), then
+// --output-dir (any number of inputs), and only then the run of the two-path form, which needs
+// exactly two paths. What --check and --output-dir go with is up to wrongCombination.
+Action requestedAction(const CommandLine& commandLine) {
+  if (commandLine.has(kHelp)) return Action::kShowHelp;
+  if (commandLine.has(kVersion)) return Action::kShowVersion;
+  if (commandLine.has(kList)) return Action::kListSymbols;
+  if (commandLine.has(kCheck)) return Action::kCheck;
+  if (commandLine.has(kOutputDir)) return Action::kPreprocessIntoFolder;
+  return commandLine.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
+}
+
+// One folder however it is spelt ("out", "out/", "./out", a link to it).
+bool sameFolder(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  os::FileInfo first;
+  os::FileInfo second;
+  return !os::inspectPath(a, first) && !os::inspectPath(b, second) && first.directory &&
+         os::sameFile(first, second);
+}
+
+// Why the options of a --check or --output-dir run do not go together, or nothing.
+//   --check writes nothing, so an output folder makes no sense with it; it fails on every
+//   finding already, and --strict (hold the output back) and --warn-unknown (findings as
+//   warnings) would each say something else about the same findings.
+//   --output-dir names each output after its input's file name, which "-" does not have; a
+//   second, different folder would leave it open where the outputs go.
+// Both need at least one file, as they have no usage line to fall back on.
+std::optional<std::string> wrongCombination(const CommandLine& commandLine, Action action) {
+  if (action == Action::kCheck) {
+    if (commandLine.has(kOutputDir))
+      return "--check writes nothing; it does not go with --output-dir";
+    if (commandLine.has(kStrict))
+      return "--check fails on every finding already; it does not go with --strict";
+    if (commandLine.has(kWarnUnknown)) {
+      return "--check reports findings as errors; it does not go with --warn-unknown";
+    }
+    if (commandLine.paths.empty()) return "--check needs at least one FILE";
+  }
+  if (action == Action::kPreprocessIntoFolder) {
+    const std::vector<std::string>& folders = commandLine.values(kOutputDir);
+    for (const std::string& folder : folders) {
+      if (!sameFolder(folder, folders.front())) {
+        return "two output folders given, " + quotedName(folders.front()) + " and " +
+               quotedName(folder);
+      }
+    }
+    if (commandLine.paths.empty()) return "--output-dir needs at least one INPUT";
+    for (const std::string& path : commandLine.paths) {
+      if (path == "-") {
+        return "--output-dir names each output after its input; '-' (standard input) has no "
+               "name";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+OnFinding onFindingOf(const CommandLine& commandLine) {
+  return commandLine.has(kStrict)        ? OnFinding::fail
+         : commandLine.has(kWarnUnknown) ? OnFinding::warn
+                                         : OnFinding::pass;
+}
+
+// Leaves out of `kinds` every kind named by --ignore; when a name is no kind, why the command
+// line is wrong.
+std::optional<std::string> ignoreKinds(const std::vector<std::string>& names, FindingKinds& kinds) {
+  for (const std::string& name : names) {
+    const std::optional<FindingKind> kind = findingKindNamed(name);
+    if (!kind) {
+      std::string reason = "--ignore=" + name + ": no such kind; the kinds are ";
+      for (std::size_t k = 0; k < kFindingKindCount; ++k) {
+        reason += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
+      }
+      return reason;
+    }
+    kinds[static_cast<std::size_t>(*kind)] = false;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& commandLine,
+                                                      const std::string& programPath) {
+  Settings settings;
+  settings.program = programName(programPath);
+  if (commandLine.mistake)
+    return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
+  settings.action = requestedAction(commandLine);
+  // A wrong value of --ignore is a wrong command line too, and so comes before whatever the
+  // other options ask for.
+  std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
+  if (!reason) reason = wrongCombination(commandLine, settings.action);
+  if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
+  settings.paths = commandLine.paths;
+  if (commandLine.has(kOutputDir)) settings.outputFolder = commandLine.values(kOutputDir).front();
+  settings.onFinding = onFindingOf(commandLine);
+  return settings;
+}
+
+}  // namespace wqnprep
