@@ -51,12 +51,21 @@ std::string optionEntry(const std::string& label, std::string_view help) {
 }  // namespace
 
 void printHelp(const std::string& name) {
-  std::string text =
-      "usage: " + name + " [OPTIONS] INPUT OUTPUT\n" + std::string(7, ' ') + name + " --list\n";
+  // The forms of the README's Usage section.
+  std::string text;
+  for (const std::string_view form :
+       {"[OPTIONS] INPUT OUTPUT", "--list", "[--ignore=KIND]... --check FILE...",
+        "[OPTIONS] -d DIR INPUT..."}) {
+    text += text.empty() ? "usage: " : "       ";
+    text += name;
+    text += ' ';
+    text += form;
+    text += '\n';
+  }
   text += R"(
-Copies INPUT to OUTPUT and replaces every platform symbol standing as a whole word:
-qualified enumerators such as WQNOperationID::OPID_LICENSE_GENERALREAD by their numbers,
-and WQNGlobalScopeGUID by the global scope identifier.
+Copies INPUT to OUTPUT and replaces every platform symbol standing as a whole
+word: qualified enumerators such as WQNOperationID::OPID_LICENSE_GENERALREAD
+by their numbers, and WQNGlobalScopeGUID by the global scope identifier.
 
 INPUT or OUTPUT may be '-' for standard input or standard output.
 
@@ -66,10 +75,12 @@ options:
   text += optionEntry("  --", "end of options: a path after it may begin with '-'");
   text += R"(
 exit status:
-  0  OUTPUT was written
-  1  an error, reported on standard error ("Error: ..."), or --strict found something
-  2  wrong command line: an unknown option or a missing or unwanted argument is named on
-     standard error; for not exactly two paths the usage line is printed
+  0  OUTPUT was written (with -d, every one), or --check found nothing
+  1  an error, reported on standard error ("Error: ..."); or --strict or
+     --check found something to report, or -d failed on any INPUT
+  2  wrong command line: an unknown option, or a missing or unwanted
+     argument, is named on standard error; for not exactly two paths the
+     usage line is printed
 )";
   writeToStandardOutput(text);
 }

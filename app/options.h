@@ -14,23 +14,23 @@ namespace wqnprep {
 inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"help", 'h', "", "show this help and exit"},
     {"version", '\0', "", "show the version and exit"},
-    {"list", '\0', "", "print every symbol and its value, separated by a tab, and exit"},
+    {"list", '\0', "", "print every symbol with its value, tab-separated, and exit"},
     {"warn-unknown", '\0', "",
      "warn on standard error about probably mistyped symbols:\n"
      "FILE:LINE:COLUMN: warning: MESSAGE [KIND]"},
     {"strict", '\0', "",
      "report them as errors, all of them, and exit with status 1\n"
-     "without writing OUTPUT (an existing OUTPUT is left as it was)"},
+     "without writing OUTPUT (an existing one is left as it was)"},
     {"ignore", '\0', "KIND",
-     "do not report KIND (repeatable): unknown-enumerator, unknown-type,\n"
-     "unknown-placeholder, glued-token"},
+     "do not report KIND (repeatable): unknown-enumerator,\n"
+     "unknown-type, unknown-placeholder, glued-token"},
     {"check", '\0', "",
-     "wqnprep --check FILE...: report every finding in each FILE as an\n"
-     "error, write nothing, and exit with status 1 if there was any"},
+     "report every finding in each FILE as an error, write\n"
+     "nothing, and exit with status 1 if there was any"},
     {"output-dir", 'd', "DIR",
-     "wqnprep [OPTIONS] -d DIR INPUT...: write each INPUT to DIR under\n"
-     "its own file name; DIR must exist. With --strict, nothing is\n"
-     "written unless every INPUT is clean"},
+     "write each INPUT to DIR under its own file name; DIR must\n"
+     "exist. With --strict, nothing is written unless every\n"
+     "INPUT is clean"},
 });
 
 // The row of the option called `name` (its long form); a name that is not in the table does not

@@ -3,7 +3,7 @@
 #   - each option() and cmake_dependent_option() of the project's CMake files,
 #   - each WQNPREP_* cache variable they set (set(WQNPREP_... CACHE ...)),
 #   - each WQNPREP_* variable the presets set,
-#   - each configure preset (cmake --list-presets).
+#   - each configure preset (cmake --list-presets), with a row of its own in the Presets table.
 # Fails when it finds none of the first kind, so that a change in how options are declared cannot
 # make it pass without looking.
 #
@@ -57,10 +57,13 @@ done
 presets=$(cd "$source_dir" && cmake --list-presets=configure |
   sed -n -E 's/^[[:space:]]+"([^"]+)".*/\1/p')
 [ -n "$presets" ] || fail "cmake --list-presets=configure listed no presets"
+# The rows of the "### Presets" table, each beginning with its preset's name.
+preset_rows=$(awk '/^#/ { inside = ($0 == "### Presets") } inside && /^\| `/' <<<"$section")
+[ -n "$preset_rows" ] || fail "the README's Building section has no '### Presets' table"
 for preset in $presets; do
   checked=$((checked + 1))
-  grep -q -E -- "--preset[ =]$preset([^A-Za-z0-9_-]|$)|\`$preset\`" <<<"$section" ||
-    fail "the preset '$preset' is not named in the README's Building section"
+  grep -q -F -- "| \`$preset\` |" <<<"$preset_rows" ||
+    fail "the preset '$preset' has no row in the README's Presets table"
 done
 
 echo "$checked settings and presets checked"

@@ -10,9 +10,13 @@
 # it prints: standard output and standard error together. Trailing blank lines of an indented
 # block are not part of it (Markdown drops them); a fenced block keeps them. The examples of one
 # block run one after the other, with bash, in one scratch copy of examples/ (so the source tree
-# stays clean), with WQNPREP first on PATH as `wqnprep`. What an example prints is compared, not
-# its exit status. Examples should not mix output of two processes that run at the same time:
-# their order would not be fixed.
+# stays clean), with WQNPREP first on PATH as `wqnprep`. What an example prints is compared; of
+# its exit status only that one that prints an error (`Error: ...`, `FILE:LINE:COLUMN: error:
+# ...`, psql's `ERROR:`) must fail, as a documented pipeline must when its wqnprep does. An
+# example that is `set -o OPTION` alone (`set -o pipefail`) holds for the examples after it in its
+# block, as in the reader's shell. Examples should not mix output of two processes that run at the
+# same time: their order would not be fixed. Nor may they change a file of examples/ that the
+# checkout holds: a reader who runs them there would lose it.
 #
 # `plain` runs the blocks that do not use psql; `database` the blocks that do, against a throwaway
 # PostgreSQL server (pg_server.sh) with psql first on PATH, a fresh empty database `mydb` for each
@@ -147,6 +151,19 @@ export PATH=$work/bin:$PATH LC_ALL=C WQNPREP_ARGV0=wqnprep PSQLRC=/dev/null
 
 failures=0 ran=0 skipped_blocks=0
 
+# The files of examples/ that the checkout holds: those git tracks, or all of them outside a git
+# checkout.
+list_checkout_files() {
+  if git -C "$examples" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git -C "$examples" ls-files -z
+  else
+    (cd "$examples" && find . -type f -print0)
+  fi
+}
+checkout_files=()
+while IFS= read -r -d '' file; do checkout_files+=("$file"); done < <(list_checkout_files)
+((${#checkout_files[@]} > 0)) || { echo "FAIL: no files in '$examples'" >&2; exit 1; }
+
 fail_example() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
@@ -154,7 +171,7 @@ fail_example() {
 
 # Runs the examples of one block, read from the files block.N/command.M and block.N/expected.M.
 run_block() {
-  local block=$1 where=$2 count i document_file line
+  local block=$1 where=$2 count i document_file line file command status shell_options=''
   count=$(cat "$block/count")
   ((count > 0)) || return 0
   if grep -q -w psql "$block"/command.*; then
@@ -169,13 +186,25 @@ run_block() {
   document_file=${where%%:*}
   for ((i = 1; i <= count; i++)); do
     line=$(cat "$block/line.$i")
+    command=$(cat "$block/command.$i")
     ran=$((ran + 1))
-    (cd "$work/examples" && bash -c "$(cat "$block/command.$i")" </dev/null >"$block/actual.$i" 2>&1) || true
+    status=0
+    (cd "$work/examples" && bash -c "$shell_options$command" </dev/null >"$block/actual.$i" 2>&1) ||
+      status=$?
+    [[ ! $command =~ ^set\ [-+]o\ [a-z]+$ ]] || shell_options+="$command"$'\n'
     if ! cmp -s "$block/expected.$i" "$block/actual.$i"; then
-      fail_example "$document_file:$line: \$ $(head -n 1 "$block/command.$i") prints other than documented:"
+      fail_example "$document_file:$line: \$ $(head -n 1 <<<"$command") prints other than documented:"
       diff -u --label "$document_file:$line (documented)" --label "actual output" \
         "$block/expected.$i" "$block/actual.$i" >&2 || true
     fi
+    if ((status == 0)) && grep -q -i -E '^error: |: error: ' "$block/actual.$i"; then
+      fail_example "$document_file:$line: \$ $(head -n 1 <<<"$command") prints an error but" \
+                   "exits 0 (a pipeline needs \`set -o pipefail\` to fail when wqnprep does)"
+    fi
+  done
+  for file in "${checkout_files[@]}"; do
+    [ ! -e "$examples/$file" ] || cmp -s "$examples/$file" "$work/examples/$file" ||
+      fail_example "$where: the examples of this block changed examples/${file#./}"
   done
 }
 

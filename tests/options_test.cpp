@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,14 +44,30 @@ class HelpOption : public ::testing::TestWithParam<std::vector<std::string>> {};
 TEST_P(HelpOption, PrintsOneSynopsisOptionsAndStatuses) {
   const ProgramResult result = runWqnprep(GetParam());
   EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.out, StartsWith(kSynopsisFirstLine + "       wqnprep --list\n\n"));
+  // The four forms of the README's Usage section.
+  EXPECT_THAT(result.out,
+              StartsWith(kSynopsisFirstLine + "       wqnprep --list\n"
+                                              "       wqnprep [--ignore=KIND]... --check FILE...\n"
+                                              "       wqnprep [OPTIONS] -d DIR INPUT...\n\n"));
   EXPECT_EQ(occurrences(result.out, "usage:"), 1u) << "one synopsis";
   EXPECT_THAT(result.out, Not(HasSubstr(kUsageLine)));
   for (const char* option :
        {"--help", "--version", "--list", "--warn-unknown", "--strict", "--", "exit status"}) {
     EXPECT_THAT(result.out, HasSubstr(option));
   }
+  // Each way to status 1 beside the errors.
+  const std::string statuses = result.out.substr(result.out.find("exit status:"));
+  for (const char* cause : {"--strict", "--check", "-d"}) {
+    EXPECT_THAT(statuses, HasSubstr(cause));
+  }
   EXPECT_EQ(result.err, "");
+}
+
+TEST(HelpOption, FitsInEightyColumns) {
+  std::istringstream help(runWqnprep({"--help"}).out);
+  for (std::string line; std::getline(help, line);) {
+    EXPECT_LE(line.size(), 80u) << line;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Spellings, HelpOption,
@@ -60,7 +77,10 @@ INSTANTIATE_TEST_SUITE_P(Spellings, HelpOption,
 
 TEST(HelpOption, NamesTheProgramAsItWasCalled) {
   const ProgramResult result = runTouchingNothing("/opt/tools/prep", {"--help"});
-  EXPECT_THAT(result.out, StartsWith("usage: prep [OPTIONS] INPUT OUTPUT\n       prep --list\n"));
+  EXPECT_THAT(result.out, StartsWith("usage: prep [OPTIONS] INPUT OUTPUT\n"
+                                     "       prep --list\n"
+                                     "       prep [--ignore=KIND]... --check FILE...\n"
+                                     "       prep [OPTIONS] -d DIR INPUT...\n"));
 }
 
 TEST(VersionOption, PrintsNameVersionCopyrightAndLicence) {

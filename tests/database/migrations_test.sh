@@ -129,7 +129,7 @@ case $backend in
     query() { pg_value "$1"; }
     ;;
   sqlite)
-    command -v sqlite3 >/dev/null || fail "sqlite3 not found; scripts/bootstrap.sh installs it"
+    command -v sqlite3 >/dev/null || fail "sqlite3 not found; scripts/bootstrap.sh --tests installs it"
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
     sqlite() { sqlite3 -batch -bail -cmd 'PRAGMA foreign_keys = ON' "$work/migrations.db" "$@"; }

@@ -57,7 +57,7 @@ pg_start() {
   for program in initdb pg_ctl psql; do
     [ -n "$PG_BINDIR" ] && [ -x "$PG_BINDIR/$program" ] ||
       pg_fail "PostgreSQL's $program not found (looked in \$PG_BINDIR, /usr/lib/postgresql/*/bin" \
-              "and PATH); scripts/bootstrap.sh installs postgresql-15"
+              "and PATH); scripts/bootstrap.sh --tests installs postgresql-15"
   done
   if [ "$(id -u)" -eq 0 ]; then
     command -v setpriv >/dev/null || pg_fail "setpriv not found (util-linux); needed to run the server as nobody"
