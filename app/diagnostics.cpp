@@ -32,12 +32,6 @@ void appendFinding(std::string& text, std::string_view file, std::string_view se
 
 }  // namespace
 
-std::string formatFinding(const std::string& file, const char* severity, const Finding& finding) {
-  std::string text;
-  appendFinding(text, file, std::string(": ") + severity + ": ", finding);
-  return text;
-}
-
 void FindingPrinter::print(const Finding& finding) {
   ++count_;
   appendFinding(gathered_, file_, severity_, finding);

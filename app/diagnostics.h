@@ -10,11 +10,9 @@
 
 namespace wqnprep {
 
-// "FILE:LINE:COLUMN: SEVERITY: MESSAGE [KIND]".
-std::string formatFinding(const std::string& file, const char* severity, const Finding& finding);
-
-// Writes findings to standard error, gathered into writes of some kilobytes: a write for each of
-// thousands of findings would cost more than finding them. What is gathered is written at the
+// Writes findings to standard error as "FILE:LINE:COLUMN: SEVERITY: MESSAGE [KIND]", gathered
+// into writes of some kilobytes: a write for each of thousands of findings would cost more than
+// finding them. What is gathered is written at the
 // latest when the printer goes, also when an error ends the run.
 class FindingPrinter {
  public:

@@ -24,8 +24,6 @@
 namespace wqnprep {
 namespace {
 
-constexpr std::size_t kCopyBlock = std::size_t{128} * 1024;
-
 // One input and where it goes.
 struct Job {
   std::string input;   // the path as given
@@ -179,7 +177,7 @@ class FolderRun {
     }
     if (failed_ > 0) return nothingWritten();
     spool.rewind();
-    std::vector<char> buffer(kCopyBlock);
+    std::vector<char> buffer(os::kBlockSize);
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const Job& job = jobs_[i];
       try {

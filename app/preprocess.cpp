@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "os/file.h"
 #include "symbols/stream_substituter.h"
 
 namespace wqnprep {
@@ -13,7 +14,7 @@ namespace {
 // Reads start small, so that a short script costs only the pages it fills, and the block
 // doubles while reads keep filling it, up to the largest block.
 constexpr std::size_t kFirstBlock = std::size_t{16} * 1024;
-constexpr std::size_t kLargestBlock = std::size_t{128} * 1024;
+constexpr std::size_t kLargestBlock = os::kBlockSize;
 
 // Bytes that are never zeroed: a page nobody writes is never touched, and never faults.
 class Buffer {

@@ -13,6 +13,10 @@
 
 namespace wqnprep::os {
 
+// The largest block a copy moves at once: system calls cost little next to copying this much, and
+// it stays within the processor's caches.
+inline constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
+
 // What the system tells about an open file.
 struct FileInfo {
   bool directory = false;

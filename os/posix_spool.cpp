@@ -56,7 +56,7 @@ Copied sendFile(int in, off_t& offset, int out) {
 #endif
 
 Copied copyThroughBuffer(int in, off_t& offset, int out) {
-  std::vector<char> buffer(std::size_t{128} * 1024);
+  std::vector<char> buffer(kBlockSize);
   for (;;) {
     const ssize_t count = ::pread(in, buffer.data(), buffer.size(), offset);
     if (count < 0) {

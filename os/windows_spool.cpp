@@ -62,7 +62,7 @@ std::string temporaryFolder() {
 
 std::error_code copyRest(File& from, File& to) {
   // Reading moves `from` along, so it ends where a read would have left it.
-  std::vector<char> buffer(std::size_t{128} * 1024);
+  std::vector<char> buffer(kBlockSize);
   for (;;) {
     std::size_t got = 0;
     if (const std::error_code error = from.read(buffer.data(), buffer.size(), got)) return error;

@@ -17,7 +17,9 @@ void applySymbolTable(const SymbolTable& table, std::string& line) {
 void substituteLine(std::string& line) {
   for (const SymbolTable* table : registry()) applySymbolTable(*table, line);
 
-  // boost::bind adapts the substitution to std::for_each, as the platform's own tools do.
+  // The placeholders go through std::for_each: boost::bind adapts replaceWholeWord to one entry,
+  // and boost::ref hands it the line itself, since bind copies what it is given and each entry
+  // would otherwise change a copy. The engine is the fast pass; this one stays plain.
   // NOLINTBEGIN(modernize-avoid-bind)
   using boost::placeholders::_1;
   const std::vector<SymbolEntry>& placeholders = globalScopeList();

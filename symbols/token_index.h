@@ -19,14 +19,11 @@ class TokenIndex {
   const std::string* findQualified(const char* token, std::size_t length) const;
 
   // The type whose name would end right before `end`, or kNoType: the type is told by the last
-  // eight bytes alone (no two types share them); findQualified or isTypeNameAt checks the rest.
+  // eight bytes alone (no two types share them); findQualified checks the rest.
   // Looks no further back than `begin`.
   static constexpr std::size_t kNoType = SIZE_MAX;
   std::size_t typeEndingAt(const char* end, const char* begin) const;
   const std::string& typeName(std::size_t type) const { return types_[type].name; }
-  bool isTypeNameAt(std::size_t type, const char* start) const {
-    return sameBytes(start, types_[type].name.data(), types_[type].name.size());
-  }
 
   // a placeholder, searched by its bare name through the two bytes at `probe`: the pair of
   // the name least common in qualified tokens, so that typed tokens rarely look like a start.
