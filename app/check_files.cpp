@@ -13,10 +13,11 @@ namespace wqnprep {
 namespace {
 
 // Whether the file at `path` is clean; its findings and errors are on standard error.
-bool checkFile(const std::string& path, const FindingKinds& kinds) {
-  InputFile input(path);
+bool checkFile(const std::string& path, const Settings& settings) {
+  InputFile input(path, settings.standardInputName);
   FindingPrinter printer(input.name(), "error");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); },
+                          settings.kinds);
   findFindings(input, findings);
   return printer.count() == 0;
 }
@@ -27,7 +28,7 @@ int checkFiles(const Settings& settings) {
   bool clean = true;
   for (const std::string& path : settings.paths) {
     try {
-      clean = checkFile(path, settings.kinds) && clean;
+      clean = checkFile(path, settings) && clean;
     } catch (const std::exception& error) {
       reportError(error);
       clean = false;

@@ -28,9 +28,9 @@ os::FileInfo infoOf(const os::File& file, const std::string& what, const std::st
 
 }  // namespace
 
-InputFile::InputFile(const std::string& path) {
+InputFile::InputFile(const std::string& path, const std::string& standardInputName) {
   if (path == kStandardStream) {
-    name_ = "<stdin>";
+    name_ = standardInputName;
     file_ = os::standardInput();
   } else {
     name_ = path;

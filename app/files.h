@@ -19,11 +19,12 @@ namespace wqnprep {
 // A readable input.
 class InputFile : public ByteSource {
  public:
-  explicit InputFile(const std::string& path);
+  // "-" is standard input, called `standardInputName` in messages.
+  explicit InputFile(const std::string& path, const std::string& standardInputName = "<stdin>");
 
   std::size_t read(char* buffer, std::size_t size) override;
 
-  // The path as given, or "<stdin>".
+  // The path as given, or standard input's name.
   const std::string& name() const { return name_; }
   const os::FileInfo& info() const { return info_; }
 

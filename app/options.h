@@ -27,6 +27,10 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
      "nothing, and exit with status 1 if there was any"},
+    {"stdin-filename", '\0', "NAME",
+     "the name to give standard input ('-') in findings and\n"
+     "messages, such as the path a hook checks: --check\n"
+     "--stdin-filename=a.sql - < staged-a.sql"},
     {"output-dir", 'd', "DIR",
      "write each INPUT to DIR under its own file name; DIR must\n"
      "exist. With --strict, nothing is written unless every\n"

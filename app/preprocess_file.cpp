@@ -16,7 +16,7 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath,
                    const Settings& settings) {
   const OnFinding onFinding = settings.onFinding;
   const bool strict = onFinding == OnFinding::fail;
-  InputFile input(inputPath);
+  InputFile input(inputPath, settings.standardInputName);
   OutputFile output(outputPath, input);
   if (onFinding == OnFinding::pass) {
     preprocess(input, output);

@@ -20,6 +20,7 @@ constexpr OptionRow kStrict = optionRow("strict");
 constexpr OptionRow kIgnore = optionRow("ignore");
 constexpr OptionRow kCheck = optionRow("check");
 constexpr OptionRow kOutputDir = optionRow("output-dir");
+constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
 
 // The one place that decides which option wins (a mistake in the options comes before all of
 // them, and a wrong --ignore right after it): --help, --version and --list, which act alone
@@ -120,6 +121,8 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
   settings.paths = commandLine.paths;
   if (commandLine.has(kOutputDir)) settings.outputFolder = commandLine.values(kOutputDir).front();
+  if (commandLine.has(kStdinFilename))
+    settings.standardInputName = commandLine.values(kStdinFilename).back();
   settings.onFinding = onFindingOf(commandLine);
   return settings;
 }

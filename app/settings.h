@@ -28,8 +28,9 @@ enum class Action {
 struct Settings {
   std::string program;  // the name the program was started by, for messages: "wqnprep"
   Action action = Action::kShowUsage;
-  std::vector<std::string> paths;  // the paths as given, in order
-  std::string outputFolder;        // of --output-dir
+  std::vector<std::string> paths;             // the paths as given, in order
+  std::string outputFolder;                   // of --output-dir
+  std::string standardInputName = "<stdin>";  // of --stdin-filename
   OnFinding onFinding = OnFinding::pass;
   FindingKinds kinds = kAllFindingKinds;  // those reported
 };

@@ -3,7 +3,7 @@
 #
 #     scripts/bootstrap.sh           the program and its manual page, nothing else
 #     scripts/bootstrap.sh --tests   and all the tests need: GoogleTest, groff, dpkg-dev,
-#                                    PostgreSQL (no cluster of its own) and sqlite3; builds the
+#                                    PostgreSQL (no cluster of its own), sqlite3 and pre-commit; builds the
 #                                    tests and benchmarks too
 #
 # Safe to run again: it installs nothing that is present and rebuilds incrementally.
@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ libboost-dev)
 case "$*" in
   --tests)
-    packages+=(libgtest-dev libgmock-dev groff-base dpkg-dev postgresql-15 sqlite3)
+    packages+=(libgtest-dev libgmock-dev groff-base dpkg-dev postgresql-15 sqlite3 pre-commit)
     settings=(-DWQNPREP_BUILD_TESTS=ON -DWQNPREP_BUILD_BENCHMARKS=ON)
     target=all ;;
   '')

@@ -97,6 +97,9 @@ extract_readme() {
       open_block(); fenced = 1
       next
     }
+    # A fenced script ("#!" on its first line) is no example: tests/pre_commit_test.sh runs the
+    # hook in the README.
+    in_block && fenced && command == "" && pending_blank == 0 && $0 ~ /^#!/ { foreign = 1 }
     in_block && fenced {
       if (foreign) next
       if ($0 == "") pending_blank++
