@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstddef>
 
+#include "text/scan_generic.h"
 #include "text/scan_sse2.h"
 
 namespace wqnprep::scan_avx2 {
@@ -45,7 +46,7 @@ WQNPREP_AVX2 const char* findPair(const PairPatterns& patterns, const char* p, c
     }
     p += kWidth;
   }
-  return scan_sse2::findPair(patterns, p, last);
+  return scan_generic::findPair<scan_sse2::Bytes>(patterns, p, last);
 }
 
 }  // namespace wqnprep::scan_avx2
