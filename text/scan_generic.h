@@ -60,7 +60,7 @@ WQNPREP_SCAN_INLINE std::ptrdiff_t firstLane(Mask<Bytes> mask) {
 
 // A lane of all ones for every name byte of `bytes`.
 template <typename Bytes>
-WQNPREP_SCAN_INLINE Bytes nameBytes(Bytes bytes) {
+WQNPREP_SCAN_INLINE Bytes nameBytes(const Bytes& bytes) {
   using namespace name_byte_rule;
   const Bytes folded = bytes | Bytes::repeat(kCaseBit);
   return (bytes.template within<kDigitFirst, kDigitLast>() |
@@ -83,8 +83,8 @@ WQNPREP_SCAN_INLINE const char* nameRunEnd(const char* p, const char* limit) {
 
 // Hits of pattern `i` at the kWidth positions whose bytes are `first` and the next `second`.
 template <typename Bytes>
-WQNPREP_SCAN_INLINE Bytes pairHits(const PairPatterns& patterns, std::size_t i, Bytes first,
-                                   Bytes second) {
+WQNPREP_SCAN_INLINE Bytes pairHits(const PairPatterns& patterns, std::size_t i, const Bytes& first,
+                                   const Bytes& second) {
   static_assert(Bytes::kWidth <= PairPatterns::kMaxWidth, "raise PairPatterns::kMaxWidth");
   return (first == Bytes::loadAligned(patterns.firsts[i].data())) &
          (second == Bytes::loadAligned(patterns.seconds[i].data()));
