@@ -73,8 +73,6 @@ template <typename Bytes>
 WQNPREP_SCAN_INLINE const char* nameRunEnd(const char* p, const char* limit) {
   while (limit - p >= Bytes::kWidth) {
     const Mask<Bytes> stop = ~nameBytes(Bytes::load(p)).mask() & kAllLanes<Bytes>;
-    // cppcheck cannot see into the intrinsics: the mask is all ones for a run of name bytes.
-    // cppcheck-suppress knownConditionTrueFalse
     if (stop != 0) return p + firstLane<Bytes>(stop);
     p += Bytes::kWidth;
   }
