@@ -10,7 +10,9 @@
 //   Bytes within() const;                      all ones where First <= lane <= Last, unsigned
 //   mask() const;                              an unsigned integer, kBitsPerLane bits per lane
 //                                              (all ones or none), the first lane lowest
-// findPair needs no repeat or within. The byte loops of text/scan_scalar.h scan the tails.
+// findPair needs no repeat or within. The byte loops of text/scan_scalar.h scan the tails. A new
+// instruction set is such a type in a header of its own, chosen in text/scan_paths.h and
+// text/byte_runs.h.
 #pragma once
 
 #include <bit>
