@@ -44,14 +44,14 @@ std::vector<Implementation> implementations() {
   std::vector<Implementation> all{
       {"scalar", scan_scalar::nameRunEnd, scan_scalar::findPair, always}};
 #if defined(WQNPREP_SSE2_SCAN)
-  all.push_back({"sse2", scan_sse2::nameRunEnd, scan_sse2::findPair, always});
+  all.push_back({"sse2", scan_native::nameRunEnd, scan_native::findPair, always});
 #endif
 #if defined(WQNPREP_HAS_AVX2_SCAN)
   // Only the pair scan has an AVX2 form.
-  all.push_back({"avx2", scan_sse2::nameRunEnd, scan_avx2::findPair, scan_avx2::runsHere});
+  all.push_back({"avx2", scan_native::nameRunEnd, scan_avx2::findPair, scan_avx2::runsHere});
 #endif
 #if defined(WQNPREP_NEON_SCAN)
-  all.push_back({"neon", scan_neon::nameRunEnd, scan_neon::findPair, always});
+  all.push_back({"neon", scan_native::nameRunEnd, scan_native::findPair, always});
 #endif
   return all;
 }

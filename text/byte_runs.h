@@ -1,5 +1,7 @@
-// The scans over the input, each in the fastest implementation this build and processor have.
-// The implementations live one per instruction set in text/scan_*.h and share one interface:
+// The scans over the input, each in the fastest implementation this build and processor have:
+// the vector scans of text/scan_generic.h over the byte lanes of the instruction set chosen when
+// compiling (text/scan_sse2.h, text/scan_neon.h), or the byte loops of text/scan_scalar.h. Both
+// have one interface:
 //   const char* nameRunEnd(const char* p, const char* limit);
 //   const char* findPair(const PairPatterns& patterns, const char* p, const char* last);
 // Only source files include this header; public headers include text/pair_scanner.h.
@@ -9,6 +11,9 @@
 #include "text/scan_paths.h"
 #include "text/scan_scalar.h"
 
+#if defined(WQNPREP_SSE2_SCAN) || defined(WQNPREP_NEON_SCAN)
+#include "text/scan_generic.h"
+#endif
 #if defined(WQNPREP_SSE2_SCAN)
 #include "text/scan_sse2.h"
 #elif defined(WQNPREP_NEON_SCAN)
@@ -21,13 +26,24 @@
 namespace wqnprep {
 
 // The implementation chosen at compile time.
+namespace scan_native {
+#if defined(WQNPREP_SSE2_SCAN) || defined(WQNPREP_NEON_SCAN)
 #if defined(WQNPREP_SSE2_SCAN)
-namespace scan_native = scan_sse2;
-#elif defined(WQNPREP_NEON_SCAN)
-namespace scan_native = scan_neon;
+using Bytes = scan_sse2::Bytes;
 #else
-namespace scan_native = scan_scalar;
+using Bytes = scan_neon::Bytes;
 #endif
+inline const char* nameRunEnd(const char* p, const char* limit) {
+  return scan_generic::nameRunEnd<Bytes>(p, limit);
+}
+inline const char* findPair(const PairPatterns& patterns, const char* p, const char* last) {
+  return scan_generic::findPair<Bytes>(patterns, p, last);
+}
+#else
+using scan_scalar::findPair;
+using scan_scalar::nameRunEnd;
+#endif
+}  // namespace scan_native
 
 // The end of the run of name bytes (ASCII letters, digits, '_') that starts at `p`, at most
 // `limit`.

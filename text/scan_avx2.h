@@ -10,7 +10,7 @@ namespace wqnprep::scan_avx2 {
 // Whether this processor (and its operating system) can run AVX2 code.
 bool runsHere();
 
-// As scan_sse2::findPair; only when runsHere(). Names are short, so nameRunEnd stays SSE2.
+// As scan_native::findPair; only when runsHere(). Names are short, so nameRunEnd stays SSE2.
 const char* findPair(const PairPatterns& patterns, const char* p, const char* last);
 
 }  // namespace wqnprep::scan_avx2
