@@ -15,8 +15,7 @@ namespace {
 // Whether the file at `path` is clean; its findings and errors are on standard error.
 bool checkFile(const std::string& path, const FindingKinds& kinds) {
   InputFile input(path);
-  FindingPrinter printer(input.name(), "error");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  auto [printer, findings] = PrintedFindings(input.name(), "error", kinds);
   findFindings(input, findings);
   return printer.count() == 0;
 }

@@ -236,8 +236,7 @@ class FolderRun {
   bool spoolOne(Job& job, SpoolFile& spool) {
     InputFile input(job.input);
     job.info = input.info();
-    FindingPrinter printer(input.name(), "error");
-    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds_);
+    auto [printer, findings] = PrintedFindings(input.name(), "error", kinds_);
     const std::uint64_t before = spool.size();
     spool.holdBack(input.name());
     if (failed_ == 0) {

@@ -22,8 +22,7 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath, 
     output.commit();
     return kSuccess;
   }
-  FindingPrinter printer(input.name(), strict ? "error" : "warning");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); }, kinds);
+  auto [printer, findings] = PrintedFindings(input.name(), strict ? "error" : "warning", kinds);
   if (!strict) {
     preprocess(input, output, &findings);
     output.commit();
