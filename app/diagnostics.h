@@ -7,6 +7,7 @@
 #include "text/quoted_name.h"
 
 #include "findings/finding.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep {
 
@@ -31,6 +32,20 @@ class FindingPrinter {
   std::string severity_;  // ": warning: ", what comes between column and message
   std::string gathered_;
   std::size_t count_ = 0;
+};
+
+// The findings pass over one input and the printer it reports to, as every kind of run sets them
+// up: `auto [printer, findings] = PrintedFindings(name, "error", kinds);`. It is made in place and
+// never copied or moved, as the scanner's handler points at the printer beside it.
+struct PrintedFindings {
+  PrintedFindings(const std::string& file, const char* severity, const FindingKinds& kinds)
+      : printer(file, severity),
+        scanner([this](const Finding& finding) { printer.print(finding); }, kinds) {}
+  PrintedFindings(const PrintedFindings&) = delete;
+  PrintedFindings& operator=(const PrintedFindings&) = delete;
+
+  FindingPrinter printer;
+  FindingScanner scanner;
 };
 
 }  // namespace wqnprep

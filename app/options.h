@@ -3,12 +3,37 @@
 // that looks it up by name: see runMain in app/driver.cpp for which one wins.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 #include "app/command_line.h"
+#include "findings/finding.h"
 
 namespace wqnprep {
+
+// The help of --ignore: every kind of finding, in lines that end by column 80 of --help (which
+// starts the help at column 20), as the other options' help does.
+consteval auto ignoreHelp() {
+  constexpr std::string_view start = "do not report KIND (repeatable): ";
+  constexpr std::size_t width = 60;
+  std::array<char, start.size() + kFindingKindNames.size()> text{};
+  std::ranges::copy(kFindingKindNames, std::ranges::copy(start, text.begin()).out);
+  // A blank becomes a line feed where the word after it would not fit on the line.
+  std::size_t lineStart = 0;
+  for (std::size_t blank = 0; blank < text.size(); ++blank) {
+    if (text[blank] != ' ') continue;
+    std::size_t wordEnd = blank + 1;
+    while (wordEnd < text.size() && text[wordEnd] != ' ') ++wordEnd;
+    if (wordEnd - lineStart > width) {
+      text[blank] = '\n';
+      lineStart = blank + 1;
+    }
+  }
+  return text;
+}
+inline constexpr auto kIgnoreHelp = ignoreHelp();
 
 // In the order --help lists them.
 inline constexpr auto kOptions = std::to_array<OptionSpec>({
@@ -21,9 +46,7 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"strict", '\0', "",
      "report them as errors, all of them, and exit with status 1\n"
      "without writing OUTPUT (an existing one is left as it was)"},
-    {"ignore", '\0', "KIND",
-     "do not report KIND (repeatable): unknown-enumerator,\n"
-     "unknown-type, unknown-placeholder, glued-token"},
+    {"ignore", '\0', "KIND", std::string_view(kIgnoreHelp.data(), kIgnoreHelp.size())},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
      "nothing, and exit with status 1 if there was any"},

@@ -200,9 +200,7 @@ class FolderRun {
   bool spoolOne(Job& job, SpoolFile& spool) {
     InputFile input(job.input);
     job.info = input.info();
-    FindingPrinter printer(input.name(), "error");
-    FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); },
-                            settings_.kinds);
+    auto [printer, findings] = PrintedFindings(input.name(), "error", settings_.kinds);
     const std::uint64_t before = spool.size();
     spool.holdBack(input.name());
     if (failed_ == 0) {

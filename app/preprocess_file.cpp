@@ -23,9 +23,8 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath,
     output.commit();
     return kSuccess;
   }
-  FindingPrinter printer(input.name(), strict ? "error" : "warning");
-  FindingScanner findings([&printer](const Finding& finding) { printer.print(finding); },
-                          settings.kinds);
+  auto [printer, findings] =
+      PrintedFindings(input.name(), strict ? "error" : "warning", settings.kinds);
   if (!strict) {
     preprocess(input, output, &findings);
     output.commit();

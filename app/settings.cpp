@@ -94,11 +94,7 @@ std::optional<std::string> ignoreKinds(const std::vector<std::string>& names, Fi
   for (const std::string& name : names) {
     const std::optional<FindingKind> kind = findingKindNamed(name);
     if (!kind) {
-      std::string reason = "--ignore=" + name + ": no such kind; the kinds are ";
-      for (std::size_t k = 0; k < kFindingKindCount; ++k) {
-        reason += (k == 0 ? "" : ", ") + std::string(findingKindName(static_cast<FindingKind>(k)));
-      }
-      return reason;
+      return "--ignore=" + name + ": no such kind; the kinds are " + std::string(kFindingKindNames);
     }
     kinds[static_cast<std::size_t>(*kind)] = false;
   }

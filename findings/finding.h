@@ -2,21 +2,53 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+// X(ENUMERATOR, NAME, DESCRIPTION) for every kind of finding, in the order --ignore lists them:
+// the one list of kinds. The enum, the names, the number of kinds, the set of all of them, the
+// list --ignore names and its help are made from it; a test holds the README's and the manual
+// page's tables of kinds to it. NAME is what --ignore takes and a report ends with; DESCRIPTION
+// says in one line, in the words of those tables, what the kind is reported for.
+#define WQNPREP_FINDING_KINDS(X)                                                            \
+  X(kUnknownEnumerator, "unknown-enumerator",                                               \
+    "a type name standing as a word, \"::\", and a name the type does not have; or a type " \
+    "name, a single \":\" or \"::\" and blanks, and one of its rows")                       \
+  X(kUnknownType, "unknown-type",                                                           \
+    "WORD::NAME where WORD is no type name but one in another case or within two edits of " \
+    "one, and NAME reads as a row of it; or where NAME is exactly a row of one type")       \
+  X(kUnknownPlaceholder, "unknown-placeholder",                                             \
+    "a word that is a placeholder in another case, within two edits of it, or both, or "    \
+    "such a run of letters, digits and underscores")                                        \
+  X(kGluedToken, "glued-token", "a token replaced although an underscore joins it to a longer name")
+
 namespace wqnprep {
 
-enum class FindingKind : std::uint8_t {
-  kUnknownEnumerator,   // a known type, "::", a name that type does not have; or a known
-                        // type and one of its rows joined by ":" or by "::" and blanks
-  kUnknownType,         // "WORD::NAME" where WORD is a misspelt type name
-  kUnknownPlaceholder,  // a misspelt global scope placeholder
-  kGluedToken,          // a token replaced although it is part of a longer name
+#define WQNPREP_FINDING_KIND_ENUMERATOR(kind, name, description) kind,
+enum class FindingKind : std::uint8_t { WQNPREP_FINDING_KINDS(WQNPREP_FINDING_KIND_ENUMERATOR) };
+#undef WQNPREP_FINDING_KIND_ENUMERATOR
+
+struct FindingKindInfo {
+  FindingKind kind;
+  std::string_view name;
+  std::string_view description;
 };
-inline constexpr std::size_t kFindingKindCount = 4;
+
+// Every kind, in the order of FindingKind.
+#define WQNPREP_FINDING_KIND_INFO(kind, name, description) \
+  FindingKindInfo{FindingKind::kind, name, description},
+inline constexpr std::array kFindingKindList{WQNPREP_FINDING_KINDS(WQNPREP_FINDING_KIND_INFO)};
+#undef WQNPREP_FINDING_KIND_INFO
+inline constexpr std::size_t kFindingKindCount = kFindingKindList.size();
+
+// The names of every kind, in list order and joined by ", ".
+#define WQNPREP_FINDING_KIND_NAME(kind, name, description) ", " name
+inline constexpr std::string_view kFindingKindNames =
+    std::string_view(WQNPREP_FINDING_KINDS(WQNPREP_FINDING_KIND_NAME)).substr(2);
+#undef WQNPREP_FINDING_KIND_NAME
 
 // The name a kind has on the command line and at the end of a report, e.g. "glued-token".
 std::string_view findingKindName(FindingKind kind);
@@ -24,7 +56,11 @@ std::optional<FindingKind> findingKindNamed(std::string_view name);
 
 // Which kinds are reported.
 using FindingKinds = std::array<bool, kFindingKindCount>;
-inline constexpr FindingKinds kAllFindingKinds{true, true, true, true};
+inline constexpr FindingKinds kAllFindingKinds = [] {
+  FindingKinds all{};
+  all.fill(true);
+  return all;
+}();
 
 struct Finding {
   FindingKind kind;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "symbols/qualified_token.h"
 #include "symbols/tables.h"
 #include "text/word_chars.h"
 
@@ -15,9 +16,6 @@ constexpr std::size_t kLongestWord = 64;
 // How much of a longer name a glued-token finding shows on each side of the token.
 constexpr std::size_t kShownAround = 32;
 
-bool isWord(int byte) {
-  return byte >= 0 && hasClass(static_cast<char>(byte), kWordByte);
-}
 bool isName(int byte) {
   return byte >= 0 && hasClass(static_cast<char>(byte), kNameByte);
 }
@@ -123,23 +121,21 @@ bool FindingScanner::isPlaceholder(std::string_view word) const {
                      [&word](const TokenIndex::Placeholder& entry) { return entry.name == word; });
 }
 
-// A known type name standing as a word before "::": the row replaced there, if any, as the
-// substitution finds it (the longest name that ends before an underscore or at the end of the
-// name bytes).
+// A known type name standing as a word before "::": the row the substitution replaces there, if
+// any, or the name it does not know.
 void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::size_t colons,
                                     bool atEnd) {
+  // The byte before a word is in the buffer, unless the word begins the input.
+  const TextAtHand held{buffer_.data(), buffer_.data() + buffer_.size(), false, atEnd};
+  const TokenMatch replaced = qualifiedTokenAround(index_, held, buffer_.data() + colons);
+  if (replaced.value != nullptr) {
+    const auto end = static_cast<std::size_t>(replaced.end - buffer_.data());
+    if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
+    return;
+  }
   const std::size_t name = colons + 2;
   const std::size_t nameEnd = nameRunFrom(name, start + index_.maxTokenLength() + 1);
-  if (nameEnd == name) return;
-  for (std::size_t end = nameEnd; end > name; --end) {
-    if (end != nameEnd && byteAt(end) != '_') continue;
-    if (isWord(byteAt(end)) || (end == buffer_.size() && !atEnd)) continue;
-    if (index_.findQualified(buffer_.data() + start, end - start) != nullptr) {
-      if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
-      return;
-    }
-  }
-  if (isDigit(byteAt(name))) return;
+  if (nameEnd == name || isDigit(byteAt(name))) return;
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownEnumerator)]) return;
   const bool cut = isName(byteAt(nameEnd));
   const std::string_view row = text(name, nameEnd);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "symbols/qualified_token.h"
 #include "text/byte_runs.h"
 #include "text/word_chars.h"
 
@@ -20,20 +21,9 @@ constexpr bool isWord(char byte) {
 
 }  // namespace
 
-// The text of one call: which tokens can be decided, and what surrounds them.
-struct StreamSubstituter::Window {
-  const char* begin;
-  const char* end;
+// The text of one call, what surrounds it, and which tokens can be decided.
+struct StreamSubstituter::Window : TextAtHand {
   const char* decided;  // tokens that start before this can be decided
-  bool atEnd;
-  bool previousIsWord;
-
-  bool cleanLeft(const char* token) const {
-    return token == begin ? !previousIsWord : !isWord(token[-1]);
-  }
-  bool cleanRight(const char* tokenEnd) const {
-    return tokenEnd == end ? atEnd : !isWord(*tokenEnd);
-  }
 };
 
 namespace {
@@ -69,34 +59,8 @@ std::size_t StreamSubstituter::decidedLength(const char* text, std::size_t size,
   return floor;
 }
 
-// The qualified token around the "::" at `colons`: a known type name standing as a word right
-// before it, and a known name of that type after it.
-StreamSubstituter::Match StreamSubstituter::qualifiedAround(const Window& window,
-                                                            const char* colons) const {
-  const std::size_t type = index_.typeEndingAt(colons, window.begin);
-  if (type == TokenIndex::kNoType) return {};
-  const char* start = colons - index_.typeName(type).size();
-  if (!window.cleanLeft(start)) return {};
-
-  // The name ends before an underscore or at the end of the run of name characters; try the
-  // longest first, as that is almost always the one.
-  const char* limit =
-      start + std::min(static_cast<std::size_t>(window.end - start), index_.maxTokenLength() + 1);
-  const char* nameEnd = nameRunEnd(colons + 2, limit);
-  for (const char* end = nameEnd; end > colons + 2; --end) {
-    if (end != nameEnd && *end != '_') continue;
-    if (!window.cleanRight(end)) continue;
-    if (const std::string* value =
-            index_.findQualified(start, static_cast<std::size_t>(end - start))) {
-      return {start, end, value};
-    }
-  }
-  return {};
-}
-
 // The placeholder whose probe pair is at `probe`, if it stands there as a word.
-StreamSubstituter::Match StreamSubstituter::placeholderAround(const Window& window,
-                                                              const char* probe) const {
+TokenMatch StreamSubstituter::placeholderAround(const Window& window, const char* probe) const {
   for (const TokenIndex::Placeholder& entry : index_.placeholders()) {
     if (probe[0] != entry.name[entry.probe] || probe[1] != entry.name[entry.probe + 1]) continue;
     if (static_cast<std::size_t>(probe - window.begin) < entry.probe) continue;
@@ -113,8 +77,8 @@ StreamSubstituter::Match StreamSubstituter::placeholderAround(const Window& wind
 
 std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bool atEnd,
                                           char*& out) {
-  const Window window{text, text + size, text + decidedLength(text, size, atEnd), atEnd,
-                      previousIsWord_};
+  const Window window{{text, text + size, previousIsWord_, atEnd},
+                      text + decidedLength(text, size, atEnd)};
   auto copy = [&out](const char* from, const char* to) {
     std::memcpy(out, from, static_cast<std::size_t>(to - from));
     out += to - from;
@@ -130,8 +94,8 @@ std::size_t StreamSubstituter::substitute(const char* text, std::size_t size, bo
   while (const char* candidate = candidates_.find(p, window.end)) {
     if (static_cast<std::size_t>(candidate - text) >= lastCandidate) break;
     const bool colons = candidate[0] == ':' && candidate[1] == ':';
-    const Match match =
-        colons ? qualifiedAround(window, candidate) : placeholderAround(window, candidate);
+    const TokenMatch match = colons ? qualifiedTokenAround(index_, window, candidate)
+                                    : placeholderAround(window, candidate);
     if (match.begin == nullptr || match.begin < copied) {
       p = candidate + 1;
       continue;

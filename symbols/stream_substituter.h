@@ -41,16 +41,10 @@ class StreamSubstituter {
   std::size_t heldBackLimit() const { return index_.maxTokenLength() + 1; }
 
  private:
-  struct Match {
-    const char* begin = nullptr;
-    const char* end = nullptr;
-    const std::string* value = nullptr;
-  };
   struct Window;
 
   std::size_t decidedLength(const char* text, std::size_t size, bool atEnd) const;
-  Match qualifiedAround(const Window& window, const char* colons) const;
-  Match placeholderAround(const Window& window, const char* probe) const;
+  TokenMatch placeholderAround(const Window& window, const char* probe) const;
 
   const TokenIndex& index_;
   PairScanner candidates_;       // "::" and the probe pair of each placeholder

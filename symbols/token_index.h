@@ -80,6 +80,13 @@ class TokenIndex {
   std::size_t maxGrowth_ = 1;
 };
 
+// A token found in a text, and the value that replaces it; all null when none was found.
+struct TokenMatch {
+  const char* begin = nullptr;
+  const char* end = nullptr;
+  const std::string* value = nullptr;
+};
+
 // The index over the compiled-in tables, built before main.
 const TokenIndex& tokenIndex();
 

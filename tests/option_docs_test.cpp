@@ -4,42 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <regex>
 #include <set>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/options.h"
+#include "source_file.h"
 
 namespace wqnprep::testing {
 namespace {
 
-// The data folder is tests/data in the source tree.
-const std::string kSourceDir = WQNPREP_TEST_DATA_DIR "/../..";
-
-// A file of the source tree, read here rather than through the program-running helpers, which
-// are POSIX-only: these tests need no process.
-std::string sourceFile(const std::string& path) {
-  std::ifstream in(kSourceDir + path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + kSourceDir + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> result;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) result.push_back(line);
-  return result;
-}
-
 // The item headings (".TP" and the line after it) of the manual page's OPTIONS section, with
-// the roff markup taken out: ".BR \-h \", \" \-\-help" becomes "-h , --help".
+// the roff markup taken out.
 std::vector<std::string> manualOptionHeadings() {
   const std::vector<std::string> page = lines(sourceFile("/man/wqnprep.1.in"));
   std::vector<std::string> headings;
@@ -47,12 +26,7 @@ std::vector<std::string> manualOptionHeadings() {
   for (std::size_t i = 0; i < page.size(); ++i) {
     if (page[i].starts_with(".SH")) inOptions = page[i] == ".SH OPTIONS";
     if (!inOptions || page[i] != ".TP" || i + 1 == page.size()) continue;
-    std::string heading = page[i + 1];
-    heading = std::regex_replace(heading, std::regex(R"(^\.[A-Z]+ ?)"), "");
-    heading = std::regex_replace(heading, std::regex(R"(\\f[BIRP])"), "");
-    heading = std::regex_replace(heading, std::regex(R"(\\-)"), "-");
-    heading = std::regex_replace(heading, std::regex("\""), "");
-    headings.push_back(heading);
+    headings.push_back(roffText(page[i + 1]));
   }
   return headings;
 }
