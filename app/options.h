@@ -26,7 +26,11 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "unknown-type, unknown-placeholder, glued-token"},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
-     "nothing, and exit with status 1 if there was any"},
+     "nothing, and exit with status 1 if there was any; a\n"
+     "folder stands for the .sql files in its tree"},
+    {"extension", '\0', "EXT",
+     "take the files whose names end in EXT (repeatable) from\n"
+     "a folder, instead of those ending in .sql"},
     {"stdin-filename", '\0', "NAME",
      "the name to give standard input ('-') in findings and\n"
      "messages, such as the path a hook checks: --check\n"
