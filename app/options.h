@@ -36,9 +36,9 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "messages, such as the path a hook checks: --check\n"
      "--stdin-filename=a.sql - < staged-a.sql"},
     {"output-dir", 'd', "DIR",
-     "write each INPUT to DIR under its own file name; DIR must\n"
-     "exist. With --strict, nothing is written unless every\n"
-     "INPUT is clean"},
+     "write each INPUT to DIR under its own file name, and a\n"
+     "folder's tree to DIR/NAME; DIR must exist. With --strict,\n"
+     "nothing is written unless every INPUT is clean"},
 });
 
 // The row of the option called `name` (its long form); a name that is not in the table does not

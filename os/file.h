@@ -124,8 +124,9 @@ std::error_code listFolder(const std::string& folder, std::vector<FolderEntry>& 
 // Creates the folder `path`; std::errc::file_exists when `path` names anything already.
 std::error_code createFolder(const std::string& path);
 
-// The last component of `path`, the name a file in another folder gets: "b.sql" for "a/b.sql".
-// Empty when the path names no file of its own ("a/", ".", "..").
+// The last component of `path`, the name a file or folder in another folder gets: "b.sql" for
+// "a/b.sql", "a" for "a/". Empty when the path names nothing of its own (".", "..", "a/.", a
+// root).
 std::string fileNameOf(const std::string& path);
 // The path of the file called `name` in `folder`.
 std::string pathIn(const std::string& folder, const std::string& name);

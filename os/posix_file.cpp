@@ -256,7 +256,9 @@ std::error_code createFolder(const std::string& path) {
 }
 
 std::string fileNameOf(const std::string& path) {
-  const std::string name = path.substr(path.find_last_of('/') + 1);
+  // npos + 1 is 0: a path of slashes alone is a root.
+  const std::string trimmed = path.substr(0, path.find_last_not_of('/') + 1);
+  const std::string name = trimmed.substr(trimmed.find_last_of('/') + 1);
   return name == "." || name == ".." ? std::string() : name;
 }
 

@@ -253,10 +253,11 @@ std::error_code createFolder(const std::string& path) {
 
 // Both separators count, and a drive ("C:name") ends a folder too.
 std::string fileNameOf(const std::string& path) {
-  std::string::size_type start = path.find_last_of("\\/");
+  const std::string trimmed = path.substr(0, path.find_last_not_of("\\/") + 1);
+  std::string::size_type start = trimmed.find_last_of("\\/");
   start = start == std::string::npos ? 0 : start + 1;
-  if (start == 0 && path.size() >= 2 && path[1] == ':') start = 2;
-  const std::string name = path.substr(start);
+  if (start == 0 && trimmed.size() >= 2 && trimmed[1] == ':') start = 2;
+  const std::string name = trimmed.substr(start);
   return name == "." || name == ".." ? std::string() : name;
 }
 
