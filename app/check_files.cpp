@@ -5,6 +5,7 @@
 #include "app/diagnostics.h"
 #include "app/exit_status.h"
 #include "app/files.h"
+#include "app/input_paths.h"
 #include "app/preprocess.h"
 #include "app/standard_error.h"
 #include "findings/finding_scanner.h"
@@ -25,11 +26,14 @@ bool checkFile(const std::string& path, const Settings& settings) {
 int checkFiles(const Settings& settings) {
   bool clean = true;
   for (const std::string& path : settings.paths) {
-    try {
-      clean = checkFile(path, settings) && clean;
-    } catch (const std::exception& error) {
-      reportError(error);
-      clean = false;
+    for (const InputPath& input : inputPathsOf(path, settings.extensions)) {
+      try {
+        if (input.unlisted) throw unlistedFolder(input.path, input.unlisted);
+        clean = checkFile(input.path, settings) && clean;
+      } catch (const std::exception& error) {
+        reportError(error);
+        clean = false;
+      }
     }
   }
   return clean ? kSuccess : kFailure;

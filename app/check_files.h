@@ -6,10 +6,11 @@
 
 namespace wqnprep {
 
-// Reads every file of the settings' paths ("-" is standard input) and reports each finding of
-// their kinds as "FILE:LINE:COLUMN: error: MESSAGE [KIND]". A file that cannot be read is
-// reported and the rest are still checked. Returns kFailure if there was any finding or error,
-// otherwise kSuccess.
+// Reads every file of the settings' paths ("-" is standard input; a folder stands for the files
+// of its tree, input_paths.h) and reports each finding of their kinds as
+// "FILE:LINE:COLUMN: error: MESSAGE [KIND]". A file or folder that cannot be read is reported and
+// the rest are still checked. Returns kFailure if there was any finding or error, otherwise
+// kSuccess.
 int checkFiles(const Settings& settings);
 
 }  // namespace wqnprep

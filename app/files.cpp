@@ -50,11 +50,13 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
-OutputFile::OutputFile(const std::string& path, const InputFile& input)
-    : OutputFile(path, input.name(), input.info()) {}
+OutputFile::OutputFile(const std::string& path, const InputFile& input,
+                       std::vector<std::string> folders)
+    : OutputFile(path, input.name(), input.info(), std::move(folders)) {}
 
-OutputFile::OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input)
-    : path_(path), inputName_(std::move(inputName)), input_(input) {
+OutputFile::OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input,
+                       std::vector<std::string> folders)
+    : path_(path), inputName_(std::move(inputName)), input_(input), folders_(std::move(folders)) {
   if (path == kStandardStream) {
     name_ = "<stdout>";
     standard_ = true;
@@ -64,6 +66,8 @@ OutputFile::OutputFile(const std::string& path, std::string inputName, const os:
     return;
   }
   name_ = path;
+  missingFolder_ = firstMissingFolder(folders_);
+  if (missingFolder_ < folders_.size()) return;  // a new file, made with its folders
   // Opened without truncation: nothing changes until there is something to write.
   const std::error_code error = os::openExistingForWriting(path, file_);
   if (error == std::errc::no_such_file_or_directory) {
@@ -92,7 +96,12 @@ void OutputFile::prepare() {
   prepared_ = true;
   if (!file_.isOpen()) {
     // Missing when checked: a file made now is new and empty, so it is neither the input nor
-    // anything to empty. One that appeared meanwhile is opened as any existing output.
+    // anything to empty. One that appeared meanwhile is opened as any existing output, in
+    // folders that may have appeared too.
+    for (std::size_t i = missingFolder_; i < folders_.size(); ++i) {
+      const std::error_code made = os::createFolder(folders_[i]);
+      if (made != std::errc::file_exists) check(made, "cannot create folder", folders_[i]);
+    }
     const std::error_code created = os::createForWriting(path_, file_);
     if (!created) return;
     if (created != std::errc::file_exists) check(created, "cannot open output", path_);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/byte_stream.h"
 #include "os/file.h"
@@ -37,12 +38,16 @@ class InputFile : public ByteSource {
 // An output, checked as it is constructed but left as it is (a missing one is not created yet)
 // until the first write, or commit() or copyFrom() without one: only then is it created or
 // emptied. So a run that fails before it has anything to write leaves the output untouched.
+// `folders` are those the output is in that it may create, outermost first, each inside the one
+// before: those missing are made with it.
 class OutputFile : public ByteSink {
  public:
-  OutputFile(const std::string& path, const InputFile& input);
+  OutputFile(const std::string& path, const InputFile& input,
+             std::vector<std::string> folders = {});
   // The same for an input that was opened before and has been let go: `inputName` and `input`
   // are its name() and info().
-  OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input);
+  OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input,
+             std::vector<std::string> folders = {});
 
   void write(const char* data, std::size_t size) override;
   // Writes the rest of `spool` to the output.
@@ -64,6 +69,8 @@ class OutputFile : public ByteSink {
   std::string name_;
   std::string inputName_;
   os::FileInfo input_;
+  std::vector<std::string> folders_;
+  std::size_t missingFolder_ = 0;  // the first of folders_ to create
   os::File file_;
   os::FileInfo info_;
   bool standard_ = false;

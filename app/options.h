@@ -49,15 +49,19 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
     {"ignore", '\0', "KIND", std::string_view(kIgnoreHelp.data(), kIgnoreHelp.size())},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
-     "nothing, and exit with status 1 if there was any"},
+     "nothing, and exit with status 1 if there was any; a\n"
+     "folder stands for the .sql files in its tree"},
+    {"extension", '\0', "EXT",
+     "take the files whose names end in EXT (repeatable) from\n"
+     "a folder, instead of those ending in .sql"},
     {"stdin-filename", '\0', "NAME",
      "the name to give standard input ('-') in findings and\n"
      "messages, such as the path a hook checks: --check\n"
      "--stdin-filename=a.sql - < staged-a.sql"},
     {"output-dir", 'd', "DIR",
-     "write each INPUT to DIR under its own file name; DIR must\n"
-     "exist. With --strict, nothing is written unless every\n"
-     "INPUT is clean"},
+     "write each INPUT to DIR under its own file name, and a\n"
+     "folder's tree to DIR/NAME; DIR must exist. With --strict,\n"
+     "nothing is written unless every INPUT is clean"},
 });
 
 // The row of the option called `name` (its long form); a name that is not in the table does not

@@ -6,6 +6,7 @@
 #include <exception>
 #include <map>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "app/diagnostics.h"
 #include "app/exit_status.h"
 #include "app/files.h"
+#include "app/input_paths.h"
 #include "app/output_refusals.h"
 #include "app/preprocess.h"
 #include "app/preprocess_file.h"
@@ -26,8 +28,10 @@ namespace {
 
 // One input and where it goes.
 struct Job {
-  std::string input;   // the path as given
-  std::string output;  // the input's file name in the folder
+  std::string input;   // the path as given, or as found in a folder given
+  std::string output;  // the input's file name in the folder, or its path in the folder's tree
+  std::vector<std::string> folders;  // those between the output folder and the output
+  std::error_code unlisted;          // the input is a folder that could not be listed
   // What the system told about the input when it was last opened; nothing while it has not
   // been opened, or could not be.
   std::optional<os::FileInfo> info;
@@ -69,7 +73,7 @@ class FolderRun {
       : settings_(settings), folder_(settings.outputFolder), onFinding_(settings.onFinding) {
     const std::error_code error = os::checkFolder(folder_);
     if (error) throw std::system_error(error, "cannot use output folder " + quotedName(folder_));
-    planJobs(settings.paths);
+    planJobs(settings.paths, settings.extensions);
   }
 
   int run() {
@@ -78,41 +82,71 @@ class FolderRun {
   }
 
  private:
-  // One output per input, refusing two inputs that would be written to the same name; in a
-  // folder that folds case, to names that differ only in case.
-  void planJobs(const std::vector<std::string>& inputs) {
+  // One output per input, the files of a folder given in a tree of that folder's name, refusing
+  // two inputs that would be written to the same path; in a folder that folds case, to paths
+  // that differ only in case.
+  void planJobs(const std::vector<std::string>& given, const std::vector<std::string>& extensions) {
+    for (const std::string& path : given) {
+      if (os::fileNameOf(path).empty()) {
+        throw std::runtime_error("cannot name an output in " + quotedName(folder_) + " after " +
+                                 quotedName(path) + ", which has no file name");
+      }
+    }
+    refuseFolderInsideInput(folder_, given);
     const bool foldsCase = os::foldsCase(folder_);
     std::map<std::string, std::size_t> byName;
-    for (const std::string& input : inputs) {
-      const std::string name = os::fileNameOf(input);
-      if (name.empty()) {
-        throw std::runtime_error("cannot name an output in " + quotedName(folder_) + " after " +
-                                 quotedName(input) + ", which has no file name");
+    for (const std::string& path : given) {
+      for (const InputPath& input : inputPathsOf(path, extensions)) {
+        jobs_.push_back(jobFor(input));
+        if (input.unlisted) continue;
+        const std::string& relative = input.relative;
+        const auto [taken, fresh] =
+            byName.emplace(foldsCase ? foldedCase(relative) : relative, jobs_.size() - 1);
+        if (fresh) continue;
+        const Job& first = jobs_[taken->second];
+        std::string message = quotedName(first.input) + " and " + quotedName(input.path) +
+                              " would both be written to " + quotedName(first.output);
+        if (first.output != jobs_.back().output) {
+          message += ", as " + quotedName(folder_) + " does not tell names apart by case";
+        }
+        throw std::runtime_error(message);
       }
-      const auto [taken, fresh] = byName.emplace(foldsCase ? foldedCase(name) : name, jobs_.size());
-      jobs_.push_back(Job{input, os::pathIn(folder_, name), std::nullopt, 0});
-      if (fresh) continue;
-      const Job& first = jobs_[taken->second];
-      std::string message = quotedName(first.input) + " and " + quotedName(input) +
-                            " would both be written to " + quotedName(first.output);
-      if (first.output != jobs_.back().output) {
-        message += ", as " + quotedName(folder_) + " does not tell names apart by case";
-      }
-      throw std::runtime_error(message);
+    }
+  }
+
+  // `input` with its output, at its relative path in the output folder.
+  Job jobFor(const InputPath& input) const {
+    Job job{input.path, folder_, {}, input.unlisted, std::nullopt, 0};
+    if (input.unlisted) return job;
+    for (std::string::size_type start = 0;;) {
+      const std::string::size_type slash = input.relative.find('/', start);
+      job.output = os::pathIn(job.output, input.relative.substr(start, slash - start));
+      if (slash == std::string::npos) return job;
+      job.folders.push_back(job.output);
+      start = slash + 1;
     }
   }
 
   // Before anything is written: no output may be one of the inputs, or another output, under any
-  // name, nor a symbolic link to nothing (output_refusals.h). Nothing is opened here: each file
-  // is opened once, in its turn. An input or output that cannot be looked at is left to its
-  // turn, except under OnFinding::fail, which needs to know now that every input opens and
-  // every output can be written.
+  // name, nor a symbolic link to nothing, nor be in one (output_refusals.h). Nothing is opened
+  // here: each file is opened once, in its turn. An input or output that cannot be looked at is
+  // left to its turn, except under OnFinding::fail, which needs to know now that every input
+  // opens and every output can be written.
   void refuseOverwritingInputs() {
     const bool checkNow = onFinding_ == OnFinding::fail;
+    std::set<std::string> folders;
+    for (const Job& job : jobs_) folders.insert(job.folders.begin(), job.folders.end());
+    for (const std::string& folder : folders) refuseDanglingLink(folder);
     std::vector<PlannedOutput> planned;
     planned.reserve(jobs_.size());
+    std::vector<const Job*> plannedJobs;  // the job of each plan
     for (const Job& job : jobs_) {
+      if (job.unlisted) {
+        failedBeforeReading(unlistedFolder(job.input, job.unlisted));
+        continue;
+      }
       planned.push_back(PlannedOutput{job.input, job.output, std::nullopt, std::nullopt});
+      plannedJobs.push_back(&job);
       try {
         if (checkNow) {
           planned.back().inputInfo = checkInput(job.input);
@@ -124,10 +158,11 @@ class FolderRun {
         failedBeforeReading(error);
       }
     }
-    for (PlannedOutput& plan : planned) {
+    for (std::size_t i = 0; i < planned.size(); ++i) {
+      PlannedOutput& plan = planned[i];
       try {
         if (checkNow && plan.inputInfo) {
-          plan.outputInfo = checkOutput(plan.output);
+          plan.outputInfo = checkOutput(plan.output, plannedJobs[i]->folders);
           continue;
         }
         refuseDanglingLink(plan.output);
@@ -151,7 +186,8 @@ class FolderRun {
   int runEach() {
     for (const Job& job : jobs_) {
       try {
-        if (preprocessFile(job.input, job.output, settings_) != kSuccess) ++failed_;
+        if (job.unlisted) throw unlistedFolder(job.input, job.unlisted);
+        if (preprocessFile(job.input, job.output, settings_, job.folders) != kSuccess) ++failed_;
       } catch (const std::exception& error) {
         reportError(error);
         ++failed_;
@@ -181,7 +217,7 @@ class FolderRun {
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const Job& job = jobs_[i];
       try {
-        OutputFile output(job.output, job.input, *job.info);
+        OutputFile output(job.output, job.input, *job.info, job.folders);
         copyPart(spool, job.spooled, output, buffer);
         output.commit();
       } catch (const std::exception& error) {

@@ -6,9 +6,11 @@
 namespace wqnprep {
 
 // Preprocesses every file of the settings' paths into their output folder, which must exist, as
-// FOLDER/NAME, NAME being the input's last path component. Two inputs of one name and an output
-// that is one of the inputs (or another output) under any name are refused before anything is
-// written.
+// FOLDER/NAME, NAME being the input's last path component; a folder among them stands for the
+// files of its tree (input_paths.h), written as FOLDER/NAME/PATH, NAME being the folder's and PATH
+// the file's in it, in folders made as they are written to. Two inputs of one output path and an
+// output that is one of the inputs (or another output) under any name, among others
+// (output_refusals.h), are refused before anything is written.
 //
 // OnFinding::pass and ::warn do each input on its own, as the two-path form does, and go on
 // after one fails; OnFinding::fail writes nothing unless every input is clean. Returns kFailure

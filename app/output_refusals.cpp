@@ -42,8 +42,11 @@ void refuseDanglingLink(const std::string& output) {
   }
 }
 
-std::optional<os::FileInfo> checkOutput(const std::string& path) {
+std::optional<os::FileInfo> checkOutput(const std::string& path,
+                                        const std::vector<std::string>& folders) {
   refuseDanglingLink(path);
+  // In a folder yet to be made, the output will be a new file.
+  if (firstMissingFolder(folders) < folders.size()) return std::nullopt;
   os::FileInfo info;
   const std::error_code missing = os::inspectPath(path, info);
   if (missing == std::errc::no_such_file_or_directory) {
@@ -55,6 +58,47 @@ std::optional<os::FileInfo> checkOutput(const std::string& path) {
   check(os::checkWritable(path), "cannot open output", path);
   if (!info.regular) return std::nullopt;
   return info;
+}
+
+std::size_t firstMissingFolder(const std::vector<std::string>& folders) {
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    os::FileInfo info;
+    const std::error_code error = os::inspectPath(folders[i], info);
+    if (error == std::errc::no_such_file_or_directory) {
+      refuseDanglingLink(folders[i]);
+      check(os::checkCreatable(folders[i]), "cannot create folder", folders[i]);
+      return i;
+    }
+    check(error, "cannot create folder", folders[i]);
+    if (!info.directory)
+      check(make_error_code(std::errc::file_exists), "cannot create folder", folders[i]);
+  }
+  return folders.size();
+}
+
+void refuseFolderInsideInput(const std::string& folder, const std::vector<std::string>& inputs) {
+  std::map<Identity, const std::string*> inputFolders;
+  for (const std::string& input : inputs) {
+    os::FileInfo info;
+    if (!os::inspectPath(input, info) && info.directory)
+      inputFolders.emplace(identityOf(info), &input);
+  }
+  if (inputFolders.empty()) return;
+  // Up from the output folder to the root, whose parent is itself.
+  std::string at = folder;
+  os::FileInfo info;
+  if (os::inspectPath(at, info)) return;
+  for (;;) {
+    if (const auto input = inputFolders.find(identityOf(info)); input != inputFolders.end()) {
+      throw std::runtime_error("output folder " + quotedName(folder) + " is inside input folder " +
+                               quotedName(*input->second) +
+                               "; refusing to write a folder into itself");
+    }
+    at = os::pathIn(at, "..");
+    os::FileInfo parent;
+    if (os::inspectPath(at, parent) || os::sameFile(parent, info)) return;
+    info = parent;
+  }
 }
 
 void refuseClashes(const std::vector<PlannedOutput>& planned) {

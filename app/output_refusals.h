@@ -5,6 +5,7 @@
 // Errors are std::system_error naming the file and the system's reason, or std::runtime_error.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -20,13 +21,24 @@ std::runtime_error outputIsInput(const std::string& output, const std::string& i
 // What InputFile(path) would raise, found without opening the file. What the system tells
 // about it.
 os::FileInfo checkInput(const std::string& path);
-// The same for an output that OutputFile(path, ...) would open, a symbolic link to nothing
-// refused too; the output that is its own input is left to refuseClashes. What the system tells
-// about an existing regular file.
-std::optional<os::FileInfo> checkOutput(const std::string& path);
+// The same for an output that OutputFile(path, ..., folders) would open, a symbolic link to
+// nothing refused too; the output that is its own input is left to refuseClashes. What the
+// system tells about an existing regular file.
+std::optional<os::FileInfo> checkOutput(const std::string& path,
+                                        const std::vector<std::string>& folders = {});
 // The refusal of checkOutput for a symbolic link to nothing, through which a write would create
 // a file that another output may also become.
 void refuseDanglingLink(const std::string& output);
+
+// `folders`, each inside the one before, as an output in the last of them needs them: the index
+// of the first one missing, which writing the output will create, or folders.size() when all
+// exist. Raises when that one cannot be created (a symbolic link to nothing, a folder without
+// write permission) or one of them is something else than a folder.
+std::size_t firstMissingFolder(const std::vector<std::string>& folders);
+
+// Refuses an output folder that is one of the folders among `inputs`, or inside one: its tree
+// would be written into itself, and read back as input by the next run.
+void refuseFolderInsideInput(const std::string& folder, const std::vector<std::string>& inputs);
 
 // One input and the output made from it, with what the system tells about each: nothing where
 // a file is missing or cannot be looked at, or is no regular file.

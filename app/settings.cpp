@@ -21,6 +21,7 @@ constexpr OptionRow kIgnore = optionRow("ignore");
 constexpr OptionRow kCheck = optionRow("check");
 constexpr OptionRow kOutputDir = optionRow("output-dir");
 constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
+constexpr OptionRow kExtension = optionRow("extension");
 
 // The one place that decides which option wins (a mistake in the options comes before all of
 // them, and a wrong --ignore right after it): --help, --version and --list, which act alone
@@ -101,6 +102,22 @@ std::optional<std::string> ignoreKinds(const std::vector<std::string>& names, Fi
   return std::nullopt;
 }
 
+// The extensions of --extension, each with its leading dot ("sql" is ".sql"), in place of the
+// default; when one is empty, why the command line is wrong: an empty one would take every file.
+std::optional<std::string> extensionsOf(const std::vector<std::string>& values,
+                                        std::vector<std::string>& extensions) {
+  if (values.empty()) return std::nullopt;
+  extensions.clear();
+  for (const std::string& value : values) {
+    const std::string extension = value.starts_with('.') ? value : '.' + value;
+    if (extension == ".") {
+      return "--extension=" + value + ": no extension; give one such as --extension=.sql";
+    }
+    extensions.push_back(extension);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& commandLine,
@@ -110,9 +127,10 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (commandLine.mistake)
     return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
   settings.action = requestedAction(commandLine);
-  // A wrong value of --ignore is a wrong command line too, and so comes before whatever the
-  // other options ask for.
+  // A wrong value of --ignore or --extension is a wrong command line too, and so comes before
+  // whatever the other options ask for.
   std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
+  if (!reason) reason = extensionsOf(commandLine.values(kExtension), settings.extensions);
   if (!reason) reason = wrongCombination(commandLine, settings.action);
   if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
   settings.paths = commandLine.paths;

@@ -31,6 +31,8 @@ struct Settings {
   std::vector<std::string> paths;             // the paths as given, in order
   std::string outputFolder;                   // of --output-dir
   std::string standardInputName = "<stdin>";  // of --stdin-filename
+  // The endings of the file names taken from a folder given to --check or -d, each with its dot.
+  std::vector<std::string> extensions{".sql"};  // of --extension
   OnFinding onFinding = OnFinding::pass;
   FindingKinds kinds = kAllFindingKinds;  // those reported
 };

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace wqnprep::os {
 
@@ -108,8 +109,24 @@ bool foldsCase(const std::string& folder);
 // Whether `path` names an existing folder: the system's error if it is missing or cannot be
 // looked at, std::errc::not_a_directory if it is something else. Opens nothing.
 std::error_code checkFolder(const std::string& path);
-// The last component of `path`, the name a file in another folder gets: "b.sql" for "a/b.sql".
-// Empty when the path names no file of its own ("a/", ".", "..").
+
+// What an entry of a folder is, as the entry itself says: a symbolic link is not followed. On
+// Windows every reparse point (a junction too) counts as a link.
+enum class EntryKind { kFolder, kRegularFile, kLink, kOther };
+
+struct FolderEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kOther;
+};
+
+// The entries of `folder`, "." and ".." left out, in the order the system gives them.
+std::error_code listFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+// Creates the folder `path`; std::errc::file_exists when `path` names anything already.
+std::error_code createFolder(const std::string& path);
+
+// The last component of `path`, the name a file or folder in another folder gets: "b.sql" for
+// "a/b.sql", "a" for "a/". Empty when the path names nothing of its own (".", "..", "a/.", a
+// root).
 std::string fileNameOf(const std::string& path);
 // The path of the file called `name` in `folder`.
 std::string pathIn(const std::string& folder, const std::string& name);

@@ -1,4 +1,5 @@
 // The POSIX implementation of open files: file descriptors.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -197,8 +198,67 @@ std::error_code checkFolder(const std::string& path) {
   return {};
 }
 
+namespace {
+
+// What `entry` of the folder open as `folder` is; asked of the file system where the folder does
+// not say.
+EntryKind kindOf(int folder, const dirent& entry) {
+  unsigned char type = entry.d_type;
+  if (type == DT_UNKNOWN) {
+    struct stat status {};
+    // One that has gone meanwhile is no file to take.
+    if (::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+      return EntryKind::kOther;
+    type = IFTODT(status.st_mode);
+  }
+  switch (type) {
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_REG:
+      return EntryKind::kRegularFile;
+    case DT_LNK:
+      return EntryKind::kLink;
+    default:
+      return EntryKind::kOther;
+  }
+}
+
+}  // namespace
+
+std::error_code listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  const int fd = keepOffStandardStreams(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd < 0) return lastError();
+  DIR* const stream = ::fdopendir(fd);
+  if (stream == nullptr) {
+    const std::error_code error = lastError();
+    ::close(fd);
+    return error;
+  }
+  std::error_code error;
+  for (;;) {
+    errno = 0;
+    const dirent* const entry = ::readdir(stream);
+    if (entry == nullptr) {
+      if (errno != 0) error = lastError();
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") entries.push_back({name, kindOf(fd, *entry)});
+  }
+  ::closedir(stream);
+  return error;
+}
+
+std::error_code createFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0) return lastError();
+  return {};
+}
+
 std::string fileNameOf(const std::string& path) {
-  const std::string name = path.substr(path.find_last_of('/') + 1);
+  // npos + 1 is 0: a path of slashes alone is a root.
+  const std::string trimmed = path.substr(0, path.find_last_not_of('/') + 1);
+  const std::string name = trimmed.substr(trimmed.find_last_of('/') + 1);
   return name == "." || name == ".." ? std::string() : name;
 }
 

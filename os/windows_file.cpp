@@ -217,12 +217,47 @@ std::error_code checkFolder(const std::string& path) {
   return {};
 }
 
+std::error_code listFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  std::wstring pattern;
+  if (const std::error_code error = windows::toWide(pathIn(folder, "*"), pattern)) return error;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A drive's root has no "." or "..": empty, it has nothing that matches.
+    const DWORD code = ::GetLastError();
+    return code == ERROR_FILE_NOT_FOUND ? std::error_code{} : windows::errorFrom(code);
+  }
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    const EntryKind kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? EntryKind::kLink
+                           : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0   ? EntryKind::kFolder
+                           : (attributes & FILE_ATTRIBUTE_DEVICE) != 0      ? EntryKind::kOther
+                                                                       : EntryKind::kRegularFile;
+    entries.push_back({windows::toUtf8(name), kind});
+  } while (::FindNextFileW(search, &found));
+  const DWORD code = ::GetLastError();
+  ::FindClose(search);
+  return code == ERROR_NO_MORE_FILES ? std::error_code{} : windows::errorFrom(code);
+}
+
+std::error_code createFolder(const std::string& path) {
+  std::wstring wide;
+  if (const std::error_code error = windows::toWide(path, wide)) return error;
+  if (!::CreateDirectoryW(wide.c_str(), nullptr)) return lastError();
+  return {};
+}
+
 // Both separators count, and a drive ("C:name") ends a folder too.
 std::string fileNameOf(const std::string& path) {
-  std::string::size_type start = path.find_last_of("\\/");
+  const std::string trimmed = path.substr(0, path.find_last_not_of("\\/") + 1);
+  std::string::size_type start = trimmed.find_last_of("\\/");
   start = start == std::string::npos ? 0 : start + 1;
-  if (start == 0 && path.size() >= 2 && path[1] == ':') start = 2;
-  const std::string name = path.substr(start);
+  if (start == 0 && trimmed.size() >= 2 && trimmed[1] == ':') start = 2;
+  const std::string name = trimmed.substr(start);
   return name == "." || name == ".." ? std::string() : name;
 }
 

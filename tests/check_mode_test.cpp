@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -116,13 +117,14 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {"Error: cannot open input 'locked.sql': Permission denied\n", kUnknownEnumerator},
             {"locked.sql:"}},
+        // The folder is walked for its .sql files, under the paths as walked.
         CheckCase{"DirectoryAmongGoodOnes",
                   {".", "clean.sql"},
                   "",
                   false,
                   1,
-                  {"Error: cannot read input '.': Is a directory\n"},
-                  {}},
+                  {"./two.sql:2:21: error: unknown enumerator 'zzz' of 'WQNRuleID'"},
+                  {"Is a directory"}},
         CheckCase{"FindingOnStandardInput",
                   {"clean.sql", "-"},
                   kTwoKinds,
@@ -167,6 +169,84 @@ TEST(CheckRun, ReportsWhatStrictReports) {
   EXPECT_EQ(check.err, findings);
 }
 
+// --- Folders ------------------------------------------------------------------------------------
+
+const std::string kOneFinding = "WQNRuleID::zzz\n";
+
+// PATH's one finding, as --check reports it.
+std::string findingIn(const std::string& path) {
+  return path + ":1:1: error: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n";
+}
+
+struct FolderCase {
+  const char* label;
+  std::vector<std::string> args;  // after --check, in the folder prepareTree makes
+  bool unprivileged;
+  int status;
+  std::string err;  // the whole of standard error
+};
+
+void PrintTo(const FolderCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+// sql/ holds one finding in each file, in a subfolder, in names that sort differently by byte
+// and by letter, under other extensions, and behind symbolic links to a file and to a folder
+// outside it; mixed/ has a subfolder that its owner cannot read between two files.
+void prepareTree(const std::string& dir) {
+  for (const char* folder : {"sql", "sql/a", "outside", "mixed", "mixed/locked"})
+    std::filesystem::create_directory(dir + "/" + folder);
+  for (const char* file :
+       {"sql/b.sql", "sql/a.sql", "sql/a/c.sql", "sql/C.sql", "sql/notes.txt", "sql/z.pgsql",
+        "outside/x.sql", "outside.sql", "mixed/a.sql", "mixed/locked/x.sql", "mixed/z.sql"})
+    writeFile(dir + "/" + file, kOneFinding);
+  std::filesystem::create_symlink("../outside.sql", dir + "/sql/linked.sql");
+  std::filesystem::create_directory_symlink("../outside", dir + "/sql/linked");
+}
+
+class CheckFolder : public ::testing::TestWithParam<FolderCase> {};
+
+TEST_P(CheckFolder, ChecksTheFilesFoundInIt) {
+  const FolderCase& c = GetParam();
+  ScratchDir dir;
+  prepareTree(dir.path());
+  if (c.unprivileged) handToUnprivileged(dir.path());
+  ::chmod(dir.file("mixed/locked").c_str(), 0);
+  std::vector<std::string> argv{wqnprepBinary(), "--check"};
+  argv.insert(argv.end(), c.args.begin(), c.args.end());
+  if (c.unprivileged) argv = asUnprivileged(argv);
+  const ProgramResult result = runProgram(argv.front(), argv, "/dev/null", dir.path());
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, c.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, CheckFolder,
+    ::testing::Values(
+        // Links found in the folder are not followed, to a file or to a folder.
+        FolderCase{"SqlFilesInByteOrderOfTheirPaths",
+                   {"sql"},
+                   false,
+                   1,
+                   findingIn("sql/C.sql") + findingIn("sql/a.sql") + findingIn("sql/a/c.sql") +
+                       findingIn("sql/b.sql")},
+        FolderCase{"ExtensionsGivenReplaceTheDefault",
+                   {"--extension=.pgsql", "sql/", "--extension=txt"},
+                   false,
+                   1,
+                   findingIn("sql/notes.txt") + findingIn("sql/z.pgsql")},
+        FolderCase{"NoMatchingFile", {"--extension=.psql", "sql"}, false, 0, ""},
+        FolderCase{"LinkGivenIsFollowed", {"sql/linked"}, false, 1, findingIn("sql/linked/x.sql")},
+        FolderCase{"UnreadableSubfolderAmongFiles",
+                   {"mixed"},
+                   true,
+                   1,
+                   findingIn("mixed/a.sql") +
+                       "Error: cannot read input folder 'mixed/locked': Permission denied\n" +
+                       findingIn("mixed/z.sql")}),
+    [](const ::testing::TestParamInfo<FolderCase>& info) { return info.param.label; });
+
 // --- Command lines that --check refuses ----------------------------------------------------------
 
 struct WrongCheck {
@@ -206,6 +286,9 @@ INSTANTIATE_TEST_SUITE_P(
         WrongCheck{"WithWarnUnknown",
                    {"--check", "two.sql", "--warn-unknown"},
                    "--check reports findings as errors; it does not go with --warn-unknown"},
+        WrongCheck{"EmptyExtension",
+                   {"--check", "--extension=.", "two.sql"},
+                   "--extension=.: no extension; give one such as --extension=.sql"},
         WrongCheck{"WithOutputDir",
                    {"--check", "-d", "out", "two.sql"},
                    "--check writes nothing; it does not go with --output-dir"}),

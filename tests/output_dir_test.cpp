@@ -165,12 +165,47 @@ INSTANTIATE_TEST_SUITE_P(
                 ".",
                 1,
                 "Error: not writing through dangling symbolic link 'out/scope.sql'\n"},
+        // "sql/" is the folder sql, whose tree goes to out/sql; "sql/." has no name of its own.
         Refusal{"InputWithoutAFileName",
                 nothing,
-                {"-d", "out", "sql/grants.sql", "sql/"},
+                {"-d", "out", "sql/grants.sql", "sql/."},
                 ".",
                 1,
-                "Error: cannot name an output in 'out' after 'sql/', which has no file name\n"},
+                "Error: cannot name an output in 'out' after 'sql/.', which has no file name\n"},
+        // Each refusal below is found at the last file of the tree, after files that could be
+        // written.
+        Refusal{"SameNameInTwoTrees",
+                [](const std::string& dir) {
+                  makeFolder(dir + "/other/sql");
+                  writeFile(dir + "/other/sql/typo.sql", kGrants);
+                },
+                {"-d", "out", "sql", "other/sql"},
+                ".",
+                1,
+                "Error: 'sql/typo.sql' and 'other/sql/typo.sql' would both be written to "
+                "'out/sql/typo.sql'\n"},
+        Refusal{"OutputInTheTreeIsADanglingSymbolicLink",
+                [](const std::string& dir) {
+                  makeFolder(dir + "/out/sql");
+                  makeSymlink("gone.sql", dir + "/out/sql/typo.sql");
+                },
+                {"-d", "out", "sql"},
+                ".",
+                1,
+                "Error: not writing through dangling symbolic link 'out/sql/typo.sql'\n"},
+        Refusal{"OutputSubfolderIsADanglingSymbolicLink",
+                [](const std::string& dir) { makeSymlink("gone", dir + "/out/sql"); },
+                {"-d", "out", "sql/grants.sql", "sql"},
+                ".",
+                1,
+                "Error: not writing through dangling symbolic link 'out/sql'\n"},
+        Refusal{"OutputFolderInsideTheInputFolder",
+                [](const std::string& dir) { makeFolder(dir + "/sql/out"); },
+                {"-d", "sql/out", "sql"},
+                ".",
+                1,
+                "Error: output folder 'sql/out' is inside input folder 'sql'; refusing to "
+                "write a folder into itself\n"},
         Refusal{"MissingFolder",
                 nothing,
                 {"-d", "built", "sql/grants.sql"},
@@ -253,8 +288,20 @@ INSTANTIATE_TEST_SUITE_P(
                    ::chmod((dir + "/sql/bad.sql").c_str(), 0);
                  },
                  true, "Error: cannot open input 'sql/bad.sql': Permission denied\n"},
-        OneFails{"InputIsAFolder", [](const std::string& dir) { makeFolder(dir + "/sql/bad.sql"); },
-                 false, "Error: cannot read input 'sql/bad.sql': Is a directory\n"},
+        // A folder is walked; one that cannot be read fails as an input does.
+        OneFails{"InputIsAFolder",
+                 [](const std::string& dir) {
+                   makeFolder(dir + "/sql/bad.sql");
+                   ::chmod((dir + "/sql/bad.sql").c_str(), 0);
+                 },
+                 true, "Error: cannot read input folder 'sql/bad.sql': Permission denied\n"},
+        OneFails{"OutputSubfolderIsAFile",
+                 [](const std::string& dir) {
+                   makeFolder(dir + "/sql/bad.sql");
+                   writeFile(dir + "/sql/bad.sql/x.sql", kGrants);
+                   writeFile(dir + "/out/bad.sql", kPrevious);
+                 },
+                 false, "Error: cannot create folder 'out/bad.sql': File exists\n"},
         OneFails{"OutputIsReadOnly",
                  [](const std::string& dir) {
                    writeFile(dir + "/sql/bad.sql", kGrants);
@@ -356,8 +403,12 @@ INSTANTIATE_TEST_SUITE_P(
                    ::chmod((dir + "/sql/bad.sql").c_str(), 0);
                  },
                  true, "Error: cannot open input 'sql/bad.sql': Permission denied\n"},
-        BadInput{"InputIsAFolder", [](const std::string& dir) { makeFolder(dir + "/sql/bad.sql"); },
-                 false, "Error: cannot read input 'sql/bad.sql': Is a directory\n"},
+        BadInput{"InputIsAFolder",
+                 [](const std::string& dir) {
+                   makeFolder(dir + "/sql/bad.sql");
+                   ::chmod((dir + "/sql/bad.sql").c_str(), 0);
+                 },
+                 true, "Error: cannot read input folder 'sql/bad.sql': Permission denied\n"},
         BadInput{"OutputIsReadOnly",
                  [](const std::string& dir) {
                    writeFile(dir + "/sql/bad.sql", kGrants);
@@ -372,7 +423,15 @@ INSTANTIATE_TEST_SUITE_P(
                    writeFile(dir + "/out/scope.sql", kPrevious);
                    ::chmod((dir + "/out").c_str(), 0555);
                  },
-                 true, "Error: cannot open output 'out/bad.sql': Permission denied\n"}),
+                 true, "Error: cannot open output 'out/bad.sql': Permission denied\n"},
+        BadInput{"OutputSubfolderCannotBeCreated",
+                 [](const std::string& dir) {
+                   makeFolder(dir + "/sql/bad.sql");
+                   writeFile(dir + "/sql/bad.sql/x.sql", kGrants);
+                   writeFile(dir + "/out/scope.sql", kPrevious);
+                   ::chmod((dir + "/out").c_str(), 0555);
+                 },
+                 true, "Error: cannot create folder 'out/bad.sql': Permission denied\n"}),
     [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.label; });
 
 // Every input is read, so that one run reports every finding there is.
@@ -505,6 +564,41 @@ INSTANTIATE_TEST_SUITE_P(
                       FifoCase{"Output", "cat out/big.sql > received & %s -d out big.sql",
                                "received"}),
     [](const ::testing::TestParamInfo<FifoCase>& info) { return info.param.label; });
+
+// --- Folders among the inputs ----------------------------------------------------------------
+
+// A folder's .sql files go to DIR under the folder's own name, in subfolders made as they are
+// needed: none for a subfolder without one. Symbolic links in the folder are not followed.
+TEST(OutputDir, MirrorsTheTreeOfAFolder) {
+  const std::vector<std::vector<std::string>> commands{
+      {"-d", "out", "tree", "sql/scope.sql"},
+      {"--strict", "-d", "out/", "./tree/", "sql/scope.sql"},
+  };
+  for (const std::vector<std::string>& args : commands) {
+    ScratchDir dir;
+    prepareScripts(dir.path());
+    for (const char* folder : {"tree", "tree/sub1", "tree/sub2", "tree/sub2/deep", "tree/docs"})
+      makeFolder(dir.file(folder));
+    writeFile(dir.file("tree/top.sql"), kGrants);
+    writeFile(dir.file("tree/sub1/a.sql"), kGrants);
+    writeFile(dir.file("tree/sub2/a.sql"), kScope);
+    writeFile(dir.file("tree/sub2/deep/b.sql"), kGrants);
+    writeFile(dir.file("tree/docs/notes.txt"), kGrants);
+    makeSymlink("top.sql", dir.file("tree/link.sql"));
+    makeSymlink("../sql", dir.file("tree/linked"));
+    const ProgramResult result = runIn(dir.path(), args, false);
+    SCOPED_TRACE(args.front());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(readFile(dir.file("out/tree/top.sql")), kGrantsOut);
+    EXPECT_EQ(readFile(dir.file("out/tree/sub1/a.sql")), kGrantsOut);
+    EXPECT_EQ(readFile(dir.file("out/tree/sub2/a.sql")), kScopeOut);
+    EXPECT_EQ(readFile(dir.file("out/tree/sub2/deep/b.sql")), kGrantsOut);
+    EXPECT_EQ(readFile(dir.file("out/scope.sql")), kScopeOut);
+    for (const char* absent : {"out/tree/docs", "out/tree/link.sql", "out/tree/linked"})
+      EXPECT_FALSE(fileExists(dir.file(absent))) << absent;
+  }
+}
 
 // --- One folder under several names ------------------------------------------------------------
 

@@ -496,6 +496,33 @@ expect_file out/a.sql 'before\n'
 expect_no_file out/b.sql
 expect_no_temporary_files
 
+begin "--check and -d walk a folder"
+mkdir -p tree/sub1 tree/sub2 out one/tree two/TREE
+printf 'ServerType::stWins\r\n' >tree/sub1/a.sql
+printf 'WQNRuleID::applicableForVEs\n' >tree/sub2/a.sql
+printf 'WQNRuleID::applicableForNone\n' >tree/sub2/b.sql
+printf 'WQNRuleID::applicableForNone\n' >tree/notes.txt
+run --check tree
+expect_status 1
+expect_out ""
+expect_err "tree\\sub2\\b.sql:1:1: error: unknown enumerator 'applicableForNone' of 'WQNRuleID' [unknown-enumerator]"$'\n'
+run --strict -d out tree
+expect_status 1
+expect_no_file out/tree
+rm tree/sub2/b.sql
+run -d out tree
+expect_status 0
+expect_err ""
+expect_file out/tree/sub1/a.sql '1\r\n'
+expect_file out/tree/sub2/a.sql '1\n'
+expect_no_file out/tree/notes.txt
+# Output paths are compared without case, as Windows names are.
+printf 'x\n' >one/tree/a.sql
+printf 'y\n' >two/TREE/A.sql
+run -d out one/tree two/TREE
+expect_error "'one/tree\\a.sql' and 'two/TREE\\A.sql' would both be written to 'out\\tree\\a.sql'"
+expect_file out/tree/sub1/a.sql '1\r\n'
+
 # --- Names beyond ASCII -------------------------------------------------------------------------
 
 begin "non-ASCII file names"
