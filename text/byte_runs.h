@@ -39,7 +39,11 @@ inline const char* nameRunEnd(const char* p, const char* limit) {
 inline const char* findPair(const PairPatterns& patterns, const char* p, const char* last) {
   return scan_generic::findPair<Bytes>(patterns, p, last);
 }
+inline const char* findingCandidate(const char* p, const char* end) {
+  return scan_generic::findingCandidate<Bytes>(p, end);
+}
 #else
+using scan_scalar::findingCandidate;
 using scan_scalar::findPair;
 using scan_scalar::nameRunEnd;
 #endif
@@ -49,6 +53,12 @@ using scan_scalar::nameRunEnd;
 // `limit`.
 inline const char* nameRunEnd(const char* p, const char* limit) {
   return scan_native::nameRunEnd(p, limit);
+}
+
+// Where the findings pass has to look next, from `p` on (see scan_scalar::findingCandidate):
+// nothing before it can begin a finding.
+inline const char* findingCandidate(const char* p, const char* end) {
+  return scan_native::findingCandidate(p, end);
 }
 
 inline const char* PairScanner::find(const char* p, const char* end) const {
