@@ -33,6 +33,8 @@ struct Settings {
   std::string standardInputName = "<stdin>";  // of --stdin-filename
   OnFinding onFinding = OnFinding::pass;
   FindingKinds kinds = kAllFindingKinds;  // those reported
+  // What the column of a finding counts: every report of findings, in any format, uses this.
+  ColumnUnit columnUnit = ColumnUnit::kDisplay;
 };
 
 // A command line that cannot be run: the two lines for standard error, as GNU tools word them,

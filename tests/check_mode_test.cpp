@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -165,6 +166,26 @@ TEST(CheckRun, ReportsWhatStrictReports) {
   const std::string findings = strict.err.substr(0, strict.err.find("Error: "));
   EXPECT_THAT(findings, StartsWith(kUnknownEnumerator));
   EXPECT_EQ(check.err, findings);
+}
+
+// The gate passes every script the project ships, but those that are there to show findings and
+// say so in their first line.
+TEST(CheckRun, PassesTheShippedScriptsThatShowNoFindings) {
+  const std::filesystem::path examples =
+      std::filesystem::path(WQNPREP_TEST_DATA_DIR).parent_path().parent_path() / "examples";
+  std::size_t scripts = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(examples)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_regular_file() || !(name.ends_with(".sql") || name.ends_with(".sql.in"))) {
+      continue;
+    }
+    const std::string path = entry.path().string();
+    const bool showsFindings = readFile(path).starts_with("-- Shows findings");
+    const ProgramResult result = runWqnprep({"--check", "--", path});
+    EXPECT_EQ(result.status, showsFindings ? 1 : 0) << path << "\n" << result.err;
+    ++scripts;
+  }
+  EXPECT_GE(scripts, 10U);
 }
 
 // --- Command lines that --check refuses ----------------------------------------------------------
