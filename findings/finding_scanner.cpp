@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
 
 #include "symbols/qualified_token.h"
@@ -113,15 +114,20 @@ void FindingScanner::look(bool atEnd) {
     }
     // From the start of the run of name bytes that ends at or after the candidate, past blanks
     // before a ':', to the end of the run the candidate is in.
+    const int at = byteAt(candidate);
     std::size_t from = candidate;
-    for (std::size_t blanks = 0; from > p && blanks < kShownAround && isBlank(byteAt(from - 1));
-         ++blanks) {
+    for (std::size_t blanks = 0;
+         at == ':' && from > p && blanks < kShownAround && isBlank(byteAt(from - 1)); ++blanks) {
       --from;
     }
-    while (from > p && isName(byteAt(from - 1))) --from;
-    std::size_t to = candidate + 1;
-    while (to < decided && isName(byteAt(to - 1)) && isName(byteAt(to))) ++to;
-    p = visitRange(from, std::min(to, decided), atEnd);
+    while (from > p && hasClass(bytes[from - 1], kNameByte)) --from;
+    if ((at == ':' || at == '.') && tooShortToMatter(from, candidate)) {
+      p = candidate + 1;
+      continue;
+    }
+    const auto runEnd =
+        static_cast<std::size_t>(nameRunEnd(bytes + candidate, bytes + decided) - bytes);
+    p = visitRange(from, std::max(runEnd, candidate + 1), atEnd);
   }
   next_ = p;
 
@@ -134,6 +140,19 @@ void FindingScanner::look(bool atEnd) {
   buffer_.erase(0, drop);
   bufferAt_ += drop;
   next_ -= drop;
+}
+
+// Whether the run of name bytes from `from` right up to the ':' or '.' at `separator` is too short
+// for anything to be found there: a time (12:48:58) or a column reference (t.id) is no type name,
+// and no word close to one. The second colon of "::" has no run before it at all. Not so for a
+// first ':' of "::" (any word may come before a row), or blanks before the ':'.
+bool FindingScanner::tooShortToMatter(std::size_t from, std::size_t separator) const {
+  const bool wholeRun = from == 0 || !isName(byteAt(from - 1));
+  if (!wholeRun || isBlank(byteAt(separator - 1))) return false;
+  const bool dot = byteAt(separator) == '.';
+  if (!dot && byteAt(separator + 1) == ':') return false;
+  const std::size_t shortest = dot ? shortestType_ : shortestType_ - Suggester::kMaxEdits;
+  return separator - from < shortest;
 }
 
 // Visits every run of name bytes and every word that starts in [from, to), and returns where the
@@ -364,6 +383,7 @@ void FindingScanner::visitNameRun(std::size_t start) {
   const std::size_t longest = std::max(suggester_.longestPlaceholder() + Suggester::kMaxEdits,
                                        suggester_.longestSnakeCase());
   const std::size_t end = nameRunFrom(start, start + longest + 1);
+  if (end - start < static_cast<std::size_t>(kLongRun)) return;
   const std::string_view run = text(start, end);
   if (const std::string* meant = suggester_.placeholderInSnakeCase(run)) {
     report(FindingKind::kUnknownPlaceholder, start,
@@ -457,6 +477,17 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
   if (bufferAt_ + index <= countedTo_) return;
   const char* const to = buffer_.data() + index;
   const char* from = buffer_.data() + (countedTo_ - bufferAt_);
+  if (pendingCount_ == 0 && silencedHere_ == 0 && silencedNext_ == 0) {
+    // No line's end needs seeing to: the lines are counted, and the last one found.
+    if (const std::size_t feeds = countByte(from, to, '\n'); feeds > 0) {
+      line_ += feeds;
+      const auto last =
+          std::find(std::make_reverse_iterator(to), std::make_reverse_iterator(from), '\n');
+      from = last.base();
+      lineStart_ = bufferAt_ + static_cast<std::uint64_t>(from - buffer_.data());
+      width_ = 0;
+    }
+  }
   for (const char* p = from;
        (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(to - p)))) !=
        nullptr;

@@ -40,6 +40,7 @@ class FindingScanner {
 
  private:
   void look(bool atEnd);
+  bool tooShortToMatter(std::size_t from, std::size_t separator) const;
   std::size_t visitRange(std::size_t from, std::size_t to, bool atEnd);
   std::size_t visitWord(std::size_t start, std::size_t end, bool atEnd);
   void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);

@@ -42,7 +42,11 @@ inline const char* findPair(const PairPatterns& patterns, const char* p, const c
 inline const char* findingCandidate(const char* p, const char* end) {
   return scan_generic::findingCandidate<Bytes>(p, end);
 }
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  return scan_generic::countByte<Bytes>(p, end, byte);
+}
 #else
+using scan_scalar::countByte;
 using scan_scalar::findingCandidate;
 using scan_scalar::findPair;
 using scan_scalar::nameRunEnd;
@@ -59,6 +63,11 @@ inline const char* nameRunEnd(const char* p, const char* limit) {
 // nothing before it can begin a finding.
 inline const char* findingCandidate(const char* p, const char* end) {
   return scan_native::findingCandidate(p, end);
+}
+
+// How many of the bytes in [p, end) are `byte`.
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  return scan_native::countByte(p, end, byte);
 }
 
 inline const char* PairScanner::find(const char* p, const char* end) const {

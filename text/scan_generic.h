@@ -54,6 +54,16 @@ inline constexpr Mask<Bytes> kAllLanes = [] {
   }
 }();
 
+// mask() with the lowest bit of every lane set.
+template <typename Bytes>
+inline constexpr Mask<Bytes> kFirstBitOfLanes = [] {
+  Mask<Bytes> bits = 0;
+  for (int lane = 0; lane < Bytes::kWidth; ++lane) {
+    bits |= static_cast<Mask<Bytes>>(Mask<Bytes>{1} << (lane * Bytes::kBitsPerLane));
+  }
+  return bits;
+}();
+
 // The first lane set in `mask`, which is not zero.
 template <typename Bytes>
 WQNPREP_SCAN_INLINE std::ptrdiff_t firstLane(Mask<Bytes> mask) {
@@ -109,6 +119,23 @@ WQNPREP_SCAN_INLINE const char* findPair(const PairPatterns& patterns, const cha
   } else {
     return scan_scalar::findPair(patterns, p, last);
   }
+}
+
+// As scan_scalar::countByte.
+template <typename Bytes>
+WQNPREP_SCAN_INLINE std::size_t countByte(const char* p, const char* end, char byte) {
+  const Bytes wanted = Bytes::repeat(byte);
+  std::size_t count = 0;
+  while (end - p >= Bytes::kWidth) {
+    // The byte is rare (a line feed): clearing one lane at a time costs less than a popcount
+    // without the instruction for it.
+    for (Mask<Bytes> found = (Bytes::load(p) == wanted).mask() & kFirstBitOfLanes<Bytes>;
+         found != 0; found &= static_cast<Mask<Bytes>>(found - 1)) {
+      ++count;
+    }
+    p += Bytes::kWidth;
+  }
+  return count + scan_scalar::countByte(p, end, byte);
 }
 
 // As scan_scalar::findingCandidate, kWidth bytes at a time: the start of the first block that a

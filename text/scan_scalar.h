@@ -32,6 +32,13 @@ inline const char* findPair(const PairPatterns& patterns, const char* p, const c
   return nullptr;
 }
 
+// How many of the bytes in [p, end) are `byte`.
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  std::size_t count = 0;
+  for (; p < end; ++p) count += *p == byte ? 1 : 0;
+  return count;
+}
+
 // Where the findings pass may have something to look at, from `p` on: a position at or before
 // every ':' and '.', every 'p' followed by '-', and every run of kLongRun name bytes or more (or
 // the part of it after `p`), before `end`. Byte by byte, the findings pass looks at every byte
