@@ -16,7 +16,7 @@ namespace {
 // Whether the file at `path` is clean; its findings and errors are on standard error.
 bool checkFile(const std::string& path, const Settings& settings) {
   InputFile input(path, settings.standardInputName);
-  auto [printer, findings] = PrintedFindings(input.name(), "error", settings.kinds);
+  auto [printer, findings] = PrintedFindings(input.name(), "error", settings);
   findFindings(input, findings);
   return printer.count() == 0;
 }

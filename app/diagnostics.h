@@ -6,6 +6,7 @@
 
 #include "text/quoted_name.h"
 
+#include "app/settings.h"
 #include "findings/finding.h"
 #include "findings/finding_scanner.h"
 
@@ -35,12 +36,14 @@ class FindingPrinter {
 };
 
 // The findings pass over one input and the printer it reports to, as every kind of run sets them
-// up: `auto [printer, findings] = PrintedFindings(name, "error", kinds);`. It is made in place and
-// never copied or moved, as the scanner's handler points at the printer beside it.
+// up: `auto [printer, findings] = PrintedFindings(name, "error", settings);` (the kinds reported
+// and the column unit are the settings'). It is made in place and never copied or moved, as the
+// scanner's handler points at the printer beside it.
 struct PrintedFindings {
-  PrintedFindings(const std::string& file, const char* severity, const FindingKinds& kinds)
+  PrintedFindings(const std::string& file, const char* severity, const Settings& settings)
       : printer(file, severity),
-        scanner([this](const Finding& finding) { printer.print(finding); }, kinds) {}
+        scanner([this](const Finding& finding) { printer.print(finding); }, settings.kinds,
+                settings.columnUnit) {}
   PrintedFindings(const PrintedFindings&) = delete;
   PrintedFindings& operator=(const PrintedFindings&) = delete;
 

@@ -47,6 +47,10 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "report them as errors, all of them, and exit with status 1\n"
      "without writing OUTPUT (an existing one is left as it was)"},
     {"ignore", '\0', "KIND", std::string_view(kIgnoreHelp.data(), kIgnoreHelp.size())},
+    {"column-unit", '\0', "UNIT",
+     "what COLUMN counts: 'display' (the default) as editors do,\n"
+     "a tab to the next multiple of 8 and a wide character as\n"
+     "2; or 'byte'"},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
      "nothing, and exit with status 1 if there was any; a\n"

@@ -236,7 +236,7 @@ class FolderRun {
   bool spoolOne(Job& job, SpoolFile& spool) {
     InputFile input(job.input);
     job.info = input.info();
-    auto [printer, findings] = PrintedFindings(input.name(), "error", settings_.kinds);
+    auto [printer, findings] = PrintedFindings(input.name(), "error", settings_);
     const std::uint64_t before = spool.size();
     spool.holdBack(input.name());
     if (failed_ == 0) {

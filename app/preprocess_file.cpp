@@ -23,8 +23,7 @@ int preprocessFile(const std::string& inputPath, const std::string& outputPath,
     output.commit();
     return kSuccess;
   }
-  auto [printer, findings] =
-      PrintedFindings(input.name(), strict ? "error" : "warning", settings.kinds);
+  auto [printer, findings] = PrintedFindings(input.name(), strict ? "error" : "warning", settings);
   if (!strict) {
     preprocess(input, output, &findings);
     output.commit();

@@ -18,6 +18,7 @@ constexpr OptionRow kList = optionRow("list");
 constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
 constexpr OptionRow kStrict = optionRow("strict");
 constexpr OptionRow kIgnore = optionRow("ignore");
+constexpr OptionRow kColumnUnit = optionRow("column-unit");
 constexpr OptionRow kCheck = optionRow("check");
 constexpr OptionRow kOutputDir = optionRow("output-dir");
 constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
@@ -118,6 +119,16 @@ std::optional<std::string> extensionsOf(const std::vector<std::string>& values,
   return std::nullopt;
 }
 
+// The unit the last --column-unit names; when it names none, why the command line is wrong.
+std::optional<std::string> columnUnitOf(const std::vector<std::string>& names, ColumnUnit& unit) {
+  if (names.empty()) return std::nullopt;
+  const std::optional<ColumnUnit> named = columnUnitNamed(names.back());
+  if (!named)
+    return "--column-unit=" + names.back() + ": no such unit; the units are display, byte";
+  unit = *named;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& commandLine,
@@ -127,10 +138,11 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (commandLine.mistake)
     return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
   settings.action = requestedAction(commandLine);
-  // A wrong value of --ignore or --extension is a wrong command line too, and so comes before
-  // whatever the other options ask for.
+  // A wrong value of --ignore, --extension or --column-unit is a wrong command line too, and so
+  // comes before whatever the other options ask for.
   std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
   if (!reason) reason = extensionsOf(commandLine.values(kExtension), settings.extensions);
+  if (!reason) reason = columnUnitOf(commandLine.values(kColumnUnit), settings.columnUnit);
   if (!reason) reason = wrongCombination(commandLine, settings.action);
   if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
   settings.paths = commandLine.paths;

@@ -35,6 +35,8 @@ struct Settings {
   std::vector<std::string> extensions{".sql"};  // of --extension
   OnFinding onFinding = OnFinding::pass;
   FindingKinds kinds = kAllFindingKinds;  // those reported
+  // What the column of a finding counts: every report of findings, in any format, uses this.
+  ColumnUnit columnUnit = ColumnUnit::kDisplay;
 };
 
 // A command line that cannot be run: the two lines for standard error, as GNU tools word them,

@@ -20,4 +20,4 @@ INSERT INTO dns_setting (kind, server) VALUES (NetworkSettingType::nstNameServer
 INSERT INTO rule (applies_to) VALUES (WQNRuleID::applicableForVEs);
 
 -- Not symbols, so left as they are: a bare enumerator, a misspelling, a longer word.
-SELECT 'OPID_LICENSE_GENERALREAD', 'WQNOperationID::OPID_VIRTUAL_SERVER_REQUEST_GET', 'WQNGlobalScopeGUIDs';
+SELECT 'OPID_LICENSE_GENERALREAD', 'WQNOperationID::OPID_VIRTUAL_SERVER_REQUEST_GET', 'WQNGlobalScopeGUIDs'; -- wqnprep-ignore: unknown-enumerator, unknown-placeholder

@@ -39,4 +39,15 @@ std::optional<FindingKind> findingKindNamed(std::string_view name) {
   return std::nullopt;
 }
 
+std::string_view columnUnitName(ColumnUnit unit) {
+  return unit == ColumnUnit::kByte ? "byte" : "display";
+}
+
+std::optional<ColumnUnit> columnUnitNamed(std::string_view name) {
+  for (ColumnUnit unit : {ColumnUnit::kDisplay, ColumnUnit::kByte}) {
+    if (columnUnitName(unit) == name) return unit;
+  }
+  return std::nullopt;
+}
+
 }  // namespace wqnprep

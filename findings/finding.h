@@ -23,7 +23,10 @@
   X(kUnknownPlaceholder, "unknown-placeholder",                                             \
     "a word that is a placeholder in another case, within two edits of it, or both, or "    \
     "such a run of letters, digits and underscores")                                        \
-  X(kGluedToken, "glued-token", "a token replaced although an underscore joins it to a longer name")
+  X(kGluedToken, "glued-token",                                                             \
+    "a token replaced although an underscore joins it to a longer name")                    \
+  X(kUnknownSuppression, "unknown-suppression",                                             \
+    "a wqnprep-ignore comment that names no kind of finding")
 
 namespace wqnprep {
 
@@ -62,10 +65,20 @@ inline constexpr FindingKinds kAllFindingKinds = [] {
   return all;
 }();
 
+// What a column counts, as GCC's -fdiagnostics-column-unit: display columns, where an editor puts
+// the cursor (a tab advances to the next multiple of 8, an East Asian wide character counts 2,
+// any other character or invalid UTF-8 byte 1), or bytes. A byte-order mark at the start of the
+// input is no column in either.
+enum class ColumnUnit : std::uint8_t { kDisplay, kByte };
+
+// "display" or "byte", as --column-unit takes it and a report states it.
+std::string_view columnUnitName(ColumnUnit unit);
+std::optional<ColumnUnit> columnUnitNamed(std::string_view name);
+
 struct Finding {
   FindingKind kind;
   std::uint64_t line;    // of the finding's first byte, counted from 1
-  std::uint64_t column;  // in bytes, counted from 1
+  std::uint64_t column;  // of the finding's first byte, counted from 1 in the scanner's ColumnUnit
   std::string message;   // e.g. "unknown type 'X'; did you mean 'Y'?"
 };
 

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <stdexcept>
 
 #include "symbols/qualified_token.h"
 #include "symbols/tables.h"
+#include "text/byte_runs.h"
+#include "text/display_width.h"
 #include "text/word_chars.h"
 
 namespace wqnprep {
@@ -13,8 +17,24 @@ namespace {
 // Words longer than this before "::" are neither misspelt type names nor namespaces a row
 // could be meant under.
 constexpr std::size_t kLongestWord = 64;
-// How much of a longer name a glued-token finding shows on each side of the token.
+// How much of a longer name a glued-token finding shows on each side of the token; also the
+// most blanks looked past around "::".
 constexpr std::size_t kShownAround = 32;
+
+// The comment that silences findings: `--` or `/*`, at most kMarkerIndent blanks, the marker,
+// optionally kMarkerNextLine, then optionally ':' and kinds separated by commas, all within
+// kMarkerReach bytes of the marker.
+constexpr std::string_view kMarker = "wqnprep-ignore";
+constexpr std::string_view kMarkerNextLine = "-next-line";
+constexpr std::size_t kMarkerIndent = 16;
+constexpr std::size_t kMarkerReach = 240;
+constexpr std::size_t kMarkerWord = 7;  // "wqnprep", the word it starts with
+
+constexpr std::uint32_t bitOf(FindingKind kind) {
+  return std::uint32_t{1} << static_cast<unsigned>(kind);
+}
+static_assert(kFindingKindCount <= 32, "one bit for each kind");
+constexpr std::uint32_t kAllKindBits = ~std::uint32_t{0};
 
 bool isName(int byte) {
   return byte >= 0 && hasClass(static_cast<char>(byte), kNameByte);
@@ -22,17 +42,35 @@ bool isName(int byte) {
 bool isDigit(int byte) {
   return byte >= '0' && byte <= '9';
 }
+bool isBlank(int byte) {
+  return byte == ' ' || byte == '\t';
+}
+bool isKindByte(int byte) {
+  return isName(byte) || byte == '-';
+}
 
 }  // namespace
 
-FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds)
+FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds, ColumnUnit unit)
     : handler_(std::move(handler)),
       kinds_(kinds),
+      unit_(unit),
       index_(tokenIndex()),
       suggester_(registry(), globalScopeList()) {
-  for (const SymbolTable* table : registry()) typeNames_.push_back(table->typeName);
-  // A word, "::", a name as long as any token, and what a glued-token finding shows after it.
-  lookahead_ = kLongestWord + 2 + index_.maxTokenLength() + 1 + kShownAround + 2;
+  for (const SymbolTable* table : registry()) {
+    typeNames_.push_back(table->typeName);
+    shortestType_ = std::min(shortestType_, table->typeName.size());
+    longestType_ = std::max(longestType_, table->typeName.size());
+  }
+  // A word, blanks, "::", blanks, a name as long as any token, and what a glued-token finding
+  // shows after it; or a silencing comment.
+  lookahead_ =
+      std::max(kLongestWord + 2 * kShownAround + 2 + index_.maxTokenLength() + 1 + kShownAround + 2,
+               kMarkerReach + 1);
+  // The scan skips runs of name bytes shorter than kLongRun, so no word shorter may be a
+  // misspelt placeholder.
+  if (suggester_.shortestPlaceholder() < static_cast<std::size_t>(kLongRun) + Suggester::kMaxEdits)
+    throw std::logic_error("a placeholder is shorter than the findings pass looks for");
 }
 
 void FindingScanner::scan(const char* text, std::size_t size) {
@@ -42,6 +80,8 @@ void FindingScanner::scan(const char* text, std::size_t size) {
 
 void FindingScanner::finish() {
   look(true);
+  countLinesUpTo(buffer_.size());
+  endLine();
 }
 
 int FindingScanner::byteAt(std::size_t index) const {
@@ -57,17 +97,75 @@ std::size_t FindingScanner::nameRunFrom(std::size_t index, std::size_t limit) co
 }
 
 // Decides every word that starts where enough bytes after it are known, then drops the bytes
-// no later decision needs.
+// no later decision needs. Only the runs of name bytes around what findingCandidate points at
+// are looked at: nothing else can begin a finding.
 void FindingScanner::look(bool atEnd) {
+  checkByteOrderMark(atEnd);
   const std::size_t size = buffer_.size();
   const std::size_t decided = atEnd ? size : size - std::min(size, lookahead_);
+  const char* const bytes = buffer_.data();
+  std::size_t p = next_;
+  while (p < decided) {
+    const auto candidate =
+        static_cast<std::size_t>(findingCandidate(bytes + p, bytes + decided) - bytes);
+    if (candidate >= decided) {
+      p = decided;
+      break;
+    }
+    // From the start of the run of name bytes that ends at or after the candidate, past blanks
+    // before a ':', to the end of the run the candidate is in.
+    const int at = byteAt(candidate);
+    std::size_t from = candidate;
+    for (std::size_t blanks = 0;
+         at == ':' && from > p && blanks < kShownAround && isBlank(byteAt(from - 1)); ++blanks) {
+      --from;
+    }
+    while (from > p && hasClass(bytes[from - 1], kNameByte)) --from;
+    if ((at == ':' || at == '.') && tooShortToMatter(from, candidate)) {
+      p = candidate + 1;
+      continue;
+    }
+    const auto runEnd =
+        static_cast<std::size_t>(nameRunEnd(bytes + candidate, bytes + decided) - bytes);
+    p = visitRange(from, std::max(runEnd, candidate + 1), atEnd);
+  }
+  next_ = p;
+
+  const std::size_t keep = kShownAround + 1;
+  std::size_t drop = next_ > keep ? next_ - keep : 0;
+  if (drop == 0) return;
+  // Display widths are counted up to the drop, which must not cut a character.
+  drop = characterBoundary(buffer_, drop);
+  countLinesUpTo(drop);
+  buffer_.erase(0, drop);
+  bufferAt_ += drop;
+  next_ -= drop;
+}
+
+// Whether the run of name bytes from `from` right up to the ':' or '.' at `separator` is too short
+// for anything to be found there: a time (12:48:58) or a column reference (t.id) is no type name,
+// and no word close to one. The second colon of "::" has no run before it at all. Not so for a
+// first ':' of "::" (any word may come before a row), or blanks before the ':'.
+bool FindingScanner::tooShortToMatter(std::size_t from, std::size_t separator) const {
+  const bool wholeRun = from == 0 || !isName(byteAt(from - 1));
+  if (!wholeRun || isBlank(byteAt(separator - 1))) return false;
+  const bool dot = byteAt(separator) == '.';
+  if (!dot && byteAt(separator + 1) == ':') return false;
+  const std::size_t shortest = dot ? shortestType_ : shortestType_ - Suggester::kMaxEdits;
+  return separator - from < shortest;
+}
+
+// Visits every run of name bytes and every word that starts in [from, to), and returns where the
+// last one ended, or `to`.
+std::size_t FindingScanner::visitRange(std::size_t from, std::size_t to, bool atEnd) {
+  const std::size_t size = buffer_.size();
   // The classes of the byte at p and of the one before it, which is none before the input.
   const auto classAt = [this](std::size_t index) {
     return kByteClasses[static_cast<unsigned char>(buffer_[index])];
   };
-  std::size_t p = next_;
+  std::size_t p = from;
   std::uint8_t before = p > 0 ? classAt(p - 1) : 0;
-  while (p < decided) {
+  while (p < to) {
     const std::uint8_t here = classAt(p);
     if ((here & kNameByte) != 0 && (before & kNameByte) == 0) visitNameRun(p);
     if ((here & kWordByte) == 0 || (before & kWordByte) != 0) {
@@ -77,38 +175,41 @@ void FindingScanner::look(bool atEnd) {
     }
     std::size_t end = p + 1;
     while (end < size && (classAt(end) & kWordByte) != 0) ++end;
-    visitWord(p, end, atEnd);
-    before = classAt(end - 1);
-    p = end;
+    p = visitWord(p, end, atEnd);
+    before = classAt(p - 1);
   }
-  next_ = p;
-
-  const std::size_t keep = kShownAround + 1;
-  const std::size_t drop = next_ > keep ? next_ - keep : 0;
-  if (drop == 0) return;
-  countLinesUpTo(drop);
-  buffer_.erase(0, drop);
-  bufferAt_ += drop;
-  next_ -= drop;
+  return p;
 }
 
-void FindingScanner::visitWord(std::size_t start, std::size_t end, bool atEnd) {
+// Looks at the word from `start` to `end`; returns where looking goes on: after the word, or
+// after a silencing comment's marker and kinds.
+std::size_t FindingScanner::visitWord(std::size_t start, std::size_t end, bool atEnd) {
   const std::size_t length = end - start;
-  if (length > kLongestWord) return;
-  if (byteAt(end) == ':') {
+  if (length > kLongestWord) return end;
+  const int after = byteAt(end);
+  if (after == '-' && length == kMarkerWord) {
+    if (const std::size_t markerEnd = visitMarker(start)) return markerEnd;
+  }
+  if (after == ':' || after == '.' || isBlank(after)) {
     const std::string_view word = text(start, end);
     const auto found = std::find(typeNames_.begin(), typeNames_.end(), word);
     const auto type = static_cast<std::size_t>(found - typeNames_.begin());
-    if (byteAt(end + 1) == ':') {
+    const bool colons = after == ':' && byteAt(end + 1) == ':';
+    if (colons) {
       if (found != typeNames_.end()) {
         visitQualified(type, start, end, atEnd);
       } else {
         visitUnknownType(start, end);
       }
     }
-    if (found != typeNames_.end()) visitMistypedSeparator(type, start, end, atEnd);
+    if (found != typeNames_.end()) {
+      visitMistypedSeparator(type, start, end, atEnd);
+    } else if (after == ':' && !colons) {
+      visitMisspeltWithOneColon(start, end, atEnd);
+    }
   }
   if (placeholderLength(length)) visitPlaceholderLike(start, end);
+  return end;
 }
 
 bool FindingScanner::placeholderLength(std::size_t length) const {
@@ -151,25 +252,87 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
   }
 }
 
-// A type name standing as a word, then a single colon, or "::" and blanks, then a row of that
-// type: the token meant, with what joins its two halves mistyped, so that it is not replaced.
-// It is reported as an unknown enumerator, the kind of a known type followed by no row it has:
-// the type is right and the row exists, but not as the enumerator part of a token.
-void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start, std::size_t colon,
-                                            bool atEnd) {
-  std::size_t name = colon + 1;
-  if (byteAt(name) == ':') {
+// A type name standing as a word, then a single colon, a dot, "::" and blanks, or blanks and
+// "::", then a row of that type: the token meant, with what joins its two halves mistyped, so
+// that it is not replaced. After a single colon, a name close to a row (as a suggestion would
+// name it) is taken for that row too. It is reported as an unknown enumerator, the kind of a
+// known type followed by no row it has: the type is right and the row exists, but not as the
+// enumerator part of a token.
+void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
+                                            std::size_t separator, bool atEnd) {
+  std::size_t name = separator + 1;
+  const bool oneColon = byteAt(separator) == ':' && byteAt(name) != ':';
+  if (byteAt(separator) == ':' && !oneColon) {
     ++name;
     const std::size_t blanks = name;
-    while (name - blanks < kShownAround && (byteAt(name) == ' ' || byteAt(name) == '\t')) ++name;
+    while (name - blanks < kShownAround && isBlank(byteAt(name))) ++name;
     if (name == blanks) return;  // a token, or a name the type does not have
+  } else if (isBlank(byteAt(separator))) {
+    name = separator;
+    while (name - separator < kShownAround && isBlank(byteAt(name))) ++name;
+    if (byteAt(name) != ':' || byteAt(name + 1) != ':') return;
+    name += 2;  // blanks after it as well read as prose: "TYPE :: NAME"
   }
-  const std::size_t nameEnd = nameRunFrom(name, name + index_.maxTokenLength() + 1);
-  if (nameEnd == name || isName(byteAt(nameEnd)) || (nameEnd == buffer_.size() && !atEnd)) return;
-  const std::string meant = typeNames_[type] + "::" + std::string(text(name, nameEnd));
-  if (index_.findQualified(meant.data(), meant.size()) == nullptr) return;
+  const std::size_t nameEnd = standingNameEnd(name, atEnd);
+  if (nameEnd == name) return;
+  const std::string_view row = text(name, nameEnd);
+  std::string meant = typeNames_[type] + "::" + std::string(row);
+  if (index_.findQualified(meant.data(), meant.size()) == nullptr) {
+    if (!oneColon || isLongerName(type, row)) return;
+    const std::string& closest = suggester_.rowFor(type, row);
+    if (closest.empty()) return;
+    meant = typeNames_[type] + "::" + closest;
+  }
   report(FindingKind::kUnknownEnumerator, start,
          {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
+}
+
+// A word close to a type name (as a suggestion would name it), a single colon, and a row of that
+// type or a name close to one: a token with a misspelt type and a mistyped separator.
+void FindingScanner::visitMisspeltWithOneColon(std::size_t start, std::size_t colon, bool atEnd) {
+  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownType)]) return;
+  const std::size_t length = colon - start;
+  if (length + Suggester::kMaxEdits < shortestType_ ||
+      length > longestType_ + Suggester::kMaxEdits) {
+    return;
+  }
+  const std::size_t name = colon + 1;
+  const std::size_t nameEnd = standingNameEnd(name, atEnd);
+  if (nameEnd == name) return;
+  const auto type = suggester_.typeFor(text(start, colon));
+  if (!type) return;
+  const std::string_view row = text(name, nameEnd);
+  std::string meant = typeNames_[*type] + "::" + std::string(row);
+  if (index_.findQualified(meant.data(), meant.size()) == nullptr) {
+    if (isLongerName(*type, row)) return;
+    const std::string& closest = suggester_.rowFor(*type, row);
+    if (closest.empty()) return;
+    meant = typeNames_[*type] + "::" + closest;
+  }
+  report(FindingKind::kUnknownType, start,
+         {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
+}
+
+// The end of the name that starts at `name`, no longer than a token and followed by no name
+// byte; or `name` when there is no such name, or when more bytes may still make it longer.
+std::size_t FindingScanner::standingNameEnd(std::size_t name, bool atEnd) const {
+  const std::size_t nameEnd = nameRunFrom(name, name + index_.maxTokenLength() + 1);
+  if (nameEnd == name || isDigit(byteAt(name)) || isName(byteAt(nameEnd)) ||
+      (nameEnd == buffer_.size() && !atEnd)) {
+    return name;
+  }
+  return nameEnd;
+}
+
+// Whether `name` is a row of `type` with more after an underscore (stDns_x): a longer name of
+// its own, not a misspelling.
+bool FindingScanner::isLongerName(std::size_t type, std::string_view name) const {
+  for (std::size_t cut = name.find('_'); cut != std::string_view::npos;
+       cut = name.find('_', cut + 1)) {
+    const std::string token = typeNames_[type] + "::" + std::string(name.substr(0, cut));
+    if (index_.findQualified(token.data(), token.size()) != nullptr) return true;
+  }
+  return false;
 }
 
 // A word that is not a type name before "::". PostgreSQL casts (x::int), schema and C++ names
@@ -217,10 +380,17 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
 // the run is not reported as well.
 void FindingScanner::visitNameRun(std::size_t start) {
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
-  const std::size_t longest = suggester_.longestPlaceholder() + Suggester::kMaxEdits;
+  const std::size_t longest = std::max(suggester_.longestPlaceholder() + Suggester::kMaxEdits,
+                                       suggester_.longestSnakeCase());
   const std::size_t end = nameRunFrom(start, start + longest + 1);
-  if (!placeholderLength(end - start)) return;
+  if (end - start < static_cast<std::size_t>(kLongRun)) return;
   const std::string_view run = text(start, end);
+  if (const std::string* meant = suggester_.placeholderInSnakeCase(run)) {
+    report(FindingKind::kUnknownPlaceholder, start,
+           {"unknown placeholder '", run, "'; did you mean '", *meant, "'?"});
+    return;
+  }
+  if (!placeholderLength(end - start)) return;
   if (run.find('_') == std::string_view::npos) return;  // one word, looked at as such
   for (std::size_t from = 0; from < run.size();) {
     const std::size_t to = std::min(run.find('_', from), run.size());
@@ -250,30 +420,114 @@ void FindingScanner::reportGlued(std::size_t start, std::size_t end) {
           after, "'"});
 }
 
+// A comment that silences findings, when the word "wqnprep" at `start` begins its marker: the
+// kinds it names (all when it names none) are silenced on its line or the next; a name that is no
+// kind is reported. Returns the end of the marker and its kinds, which are not looked at for
+// findings, or 0 when no comment begins with a marker there: then it is text like any other.
+std::size_t FindingScanner::visitMarker(std::size_t start) {
+  const std::size_t limit = std::min(start + kMarkerReach, buffer_.size());
+  if (text(start, std::min(start + kMarker.size(), limit)) != kMarker) return 0;
+  std::size_t p = start + kMarker.size();
+  const bool nextLine = text(p, std::min(p + kMarkerNextLine.size(), limit)) == kMarkerNextLine;
+  if (nextLine) p += kMarkerNextLine.size();
+  if (isKindByte(byteAt(p))) return 0;  // a longer word: wqnprep-ignored
+  std::size_t opener = start;
+  while (start - opener < kMarkerIndent && isBlank(byteAt(opener - 1))) --opener;
+  const int first = byteAt(opener - 2);
+  const int second = byteAt(opener - 1);
+  if (!((first == '-' && second == '-') || (first == '/' && second == '*'))) return 0;
+  countLinesUpTo(start);  // the line it silences is this one or the next
+
+  std::uint32_t silenced = 0;
+  bool named = false;
+  if (byteAt(p) == ':') {
+    ++p;
+    while (true) {
+      while (p < limit && isBlank(byteAt(p))) ++p;
+      const std::size_t nameStart = p;
+      while (p < limit && isKindByte(byteAt(p))) ++p;
+      if (p == nameStart) break;
+      named = true;
+      const std::string_view name = text(nameStart, p);
+      if (const auto kind = findingKindNamed(name)) {
+        silenced |= bitOf(*kind);
+      } else {
+        report(FindingKind::kUnknownSuppression, nameStart,
+               {"'", name, "' in ", kMarker, nextLine ? kMarkerNextLine : "",
+                " is no kind of finding; the kinds are ", kFindingKindNames});
+      }
+      while (p < limit && isBlank(byteAt(p))) ++p;
+      if (byteAt(p) != ',') break;
+      ++p;
+    }
+  }
+  if (!named) silenced = kAllKindBits;
+  (nextLine ? silencedNext_ : silencedHere_) |= silenced;
+  return p;
+}
+
+// A byte-order mark at the start of the input is not part of the first line's columns.
+void FindingScanner::checkByteOrderMark(bool atEnd) {
+  if (byteOrderMarkChecked_ || (buffer_.size() < 3 && !atEnd)) return;
+  byteOrderMarkChecked_ = true;
+  if (bufferAt_ == 0 && buffer_.starts_with("\xEF\xBB\xBF")) lineStart_ = countedTo_ = 3;
+}
+
 void FindingScanner::countLinesUpTo(std::size_t index) {
   if (bufferAt_ + index <= countedTo_) return;
-  const char* const from = buffer_.data() + (countedTo_ - bufferAt_);
   const char* const to = buffer_.data() + index;
+  const char* from = buffer_.data() + (countedTo_ - bufferAt_);
+  if (pendingCount_ == 0 && silencedHere_ == 0 && silencedNext_ == 0) {
+    // No line's end needs seeing to: the lines are counted, and the last one found.
+    if (const std::size_t feeds = countByte(from, to, '\n'); feeds > 0) {
+      line_ += feeds;
+      const auto last =
+          std::find(std::make_reverse_iterator(to), std::make_reverse_iterator(from), '\n');
+      from = last.base();
+      lineStart_ = bufferAt_ + static_cast<std::uint64_t>(from - buffer_.data());
+      width_ = 0;
+    }
+  }
   for (const char* p = from;
        (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(to - p)))) !=
        nullptr;
        ++p) {
     ++line_;
     lineStart_ = bufferAt_ + static_cast<std::uint64_t>(p + 1 - buffer_.data());
+    from = p + 1;
+    width_ = 0;
+    if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) endLine();
+  }
+  if (unit_ == ColumnUnit::kDisplay) {
+    width_ = displayWidthAfter(width_, std::string_view(from, static_cast<std::size_t>(to - from)));
   }
   countedTo_ = bufferAt_ + index;
+}
+
+// Hands on the findings of the line that ended, but those its comments silence.
+void FindingScanner::endLine() {
+  for (std::size_t i = 0; i < pendingCount_; ++i) {
+    const Finding& finding = pending_[i];
+    const bool silenced = (silencedHere_ & bitOf(finding.kind)) != 0 &&
+                          finding.kind != FindingKind::kUnknownSuppression;
+    if (!silenced) handler_(finding);
+  }
+  pendingCount_ = 0;
+  silencedHere_ = silencedNext_;
+  silencedNext_ = 0;
 }
 
 void FindingScanner::report(FindingKind kind, std::size_t start,
                             std::initializer_list<std::string_view> message) {
   if (!kinds_[static_cast<std::size_t>(kind)]) return;
   countLinesUpTo(start);
-  finding_.kind = kind;
-  finding_.line = line_;
-  finding_.column = bufferAt_ + start - lineStart_ + 1;
-  finding_.message.clear();
-  for (std::string_view part : message) finding_.message += part;
-  handler_(finding_);
+  if (pendingCount_ == pending_.size()) pending_.emplace_back();
+  Finding& finding = pending_[pendingCount_++];
+  finding.kind = kind;
+  finding.line = line_;
+  finding.column = unit_ == ColumnUnit::kDisplay ? width_ + 1 : bufferAt_ + start - lineStart_ + 1;
+  finding.message.clear();
+  for (std::string_view part : message) finding.message += part;
 }
 
 }  // namespace wqnprep

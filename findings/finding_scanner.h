@@ -3,7 +3,11 @@
 // run never pays for it; it never changes the output.
 //
 // Every decision at a position depends only on a fixed number of bytes around it, so findings
-// and their positions do not depend on how the input is split into pieces.
+// and their positions do not depend on how the input is split into pieces. A line's findings are
+// handed on when the line ends, as a comment later on it may silence them:
+//   -- wqnprep-ignore                 silences every kind on its line
+//   /* wqnprep-ignore: KIND, KIND */  the kinds named
+//   -- wqnprep-ignore-next-line       (and with ": KIND, ...") the line after it
 #pragma once
 
 #include <cstddef>
@@ -24,8 +28,10 @@ using FindingHandler = std::function<void(const Finding&)>;
 
 class FindingScanner {
  public:
-  // `handler` hears of every finding of the given kinds, in input order.
-  explicit FindingScanner(FindingHandler handler, const FindingKinds& kinds = kAllFindingKinds);
+  // `handler` hears of every finding of the given kinds that no comment silences, in input
+  // order, its column counted in `unit`.
+  explicit FindingScanner(FindingHandler handler, const FindingKinds& kinds = kAllFindingKinds,
+                          ColumnUnit unit = ColumnUnit::kDisplay);
 
   // The next `size` bytes of the input.
   void scan(const char* text, std::size_t size);
@@ -34,10 +40,17 @@ class FindingScanner {
 
  private:
   void look(bool atEnd);
-  void visitWord(std::size_t start, std::size_t end, bool atEnd);
+  bool tooShortToMatter(std::size_t from, std::size_t separator) const;
+  std::size_t visitRange(std::size_t from, std::size_t to, bool atEnd);
+  std::size_t visitWord(std::size_t start, std::size_t end, bool atEnd);
   void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);
-  void visitMistypedSeparator(std::size_t type, std::size_t start, std::size_t colon, bool atEnd);
+  void visitMistypedSeparator(std::size_t type, std::size_t start, std::size_t separator,
+                              bool atEnd);
+  void visitMisspeltWithOneColon(std::size_t start, std::size_t colon, bool atEnd);
+  std::size_t standingNameEnd(std::size_t name, bool atEnd) const;
+  bool isLongerName(std::size_t type, std::string_view name) const;
   void visitUnknownType(std::size_t start, std::size_t colons);
+  std::size_t visitMarker(std::size_t start);
   void visitPlaceholderLike(std::size_t start, std::size_t end);
   void visitNameRun(std::size_t start);
   bool placeholderLength(std::size_t length) const;
@@ -50,15 +63,21 @@ class FindingScanner {
   std::string_view text(std::size_t begin, std::size_t end) const {
     return std::string_view(buffer_).substr(begin, end - begin);
   }
+  void checkByteOrderMark(bool atEnd);
   void countLinesUpTo(std::size_t index);
-  // Hands the handler a finding whose message is the parts of `message` one after another.
+  void endLine();
+  // Holds a finding whose message is the parts of `message` one after another until its line
+  // ends.
   void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message);
 
   FindingHandler handler_;
   FindingKinds kinds_;
+  ColumnUnit unit_;
   const TokenIndex& index_;
   Suggester suggester_;
   std::vector<std::string> typeNames_;
+  std::size_t shortestType_ = SIZE_MAX;
+  std::size_t longestType_ = 0;
   std::size_t lookahead_;  // bytes after a position that its decision may need
 
   std::string buffer_;           // the bytes not yet decided and a few before them
@@ -67,7 +86,16 @@ class FindingScanner {
   std::uint64_t countedTo_ = 0;  // input offset up to which lines are counted
   std::uint64_t line_ = 1;
   std::uint64_t lineStart_ = 0;  // input offset of the current line's first byte
-  Finding finding_{};            // the one reported last: its message's room is reused
+  std::uint64_t width_ = 0;      // display width of the current line up to countedTo_
+  bool byteOrderMarkChecked_ = false;
+
+  // The findings of the current line, the first pendingCount_ of pending_: the room of their
+  // messages is reused.
+  std::vector<Finding> pending_;
+  std::size_t pendingCount_ = 0;
+  // The kinds silenced on the current line and on the next one, a bit for each.
+  std::uint32_t silencedHere_ = 0;
+  std::uint32_t silencedNext_ = 0;
 };
 
 }  // namespace wqnprep

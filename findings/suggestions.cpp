@@ -95,6 +95,27 @@ bool namesTheOpposite(std::string_view name, std::string_view row) {
   }
 }
 
+bool isUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+bool isLower(char c) {
+  return c >= 'a' && c <= 'z';
+}
+
+// "WQNGlobalScopeGUID" as "WQN_GLOBAL_SCOPE_GUID": a word ends before a capital that follows a
+// small letter, or that follows a capital and comes before a small letter.
+std::string upperSnakeCase(std::string_view name) {
+  std::string snake;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const bool cut = i > 0 && isUpper(name[i]) &&
+                     (isLower(name[i - 1]) ||
+                      (isUpper(name[i - 1]) && i + 1 < name.size() && isLower(name[i + 1])));
+    if (cut) snake += '_';
+    snake += isLower(name[i]) ? static_cast<char>(name[i] - 'a' + 'A') : name[i];
+  }
+  return snake;
+}
+
 }  // namespace
 
 Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& placeholders) {
@@ -123,6 +144,8 @@ Suggester::Suggester(const Registry& tables, const std::vector<SymbolEntry>& pla
   for (const SymbolEntry& entry : placeholders) {
     placeholders_.push_back(entry.name);
     placeholderLetters_.push_back(lettersOf(entry.name));
+    snakeCase_.push_back(upperSnakeCase(entry.name));
+    longestSnakeCase_ = std::max(longestSnakeCase_, snakeCase_.back().size());
     shortestPlaceholder_ = std::min(shortestPlaceholder_, entry.name.size());
     longestPlaceholder_ = std::max(longestPlaceholder_, entry.name.size());
   }
@@ -262,6 +285,13 @@ const std::string* Suggester::placeholderFor(std::string_view word) const {
         damerauDistanceWithin(word, name, kMaxEdits) <= kMaxEdits) {
       return &name;
     }
+  }
+  return nullptr;
+}
+
+const std::string* Suggester::placeholderInSnakeCase(std::string_view run) const {
+  for (std::size_t p = 0; p < placeholders_.size(); ++p) {
+    if (run == snakeCase_[p] && run != placeholders_[p]) return &placeholders_[p];
   }
   return nullptr;
 }

@@ -47,6 +47,11 @@ class Suggester {
   std::size_t shortestPlaceholder() const { return shortestPlaceholder_; }
   std::size_t longestPlaceholder() const { return longestPlaceholder_; }
 
+  // The placeholder `run` writes in upper snake case, its words cut where the case changes
+  // (WQN_GLOBAL_SCOPE_GUID for WQNGlobalScopeGUID), or nullptr.
+  const std::string* placeholderInSnakeCase(std::string_view run) const;
+  std::size_t longestSnakeCase() const { return longestSnakeCase_; }
+
   // Within how many edits a suggestion may be.
   static constexpr std::size_t kMaxEdits = 2;
 
@@ -78,6 +83,8 @@ class Suggester {
   std::unordered_map<std::string, std::size_t> rowOwner_;  // kAmbiguous when several types
   std::vector<std::string> placeholders_;
   std::vector<Letters> placeholderLetters_;  // of each of placeholders_
+  std::vector<std::string> snakeCase_;       // of each of placeholders_
+  std::size_t longestSnakeCase_ = 0;
   std::size_t shortestPlaceholder_ = SIZE_MAX;
   std::size_t longestPlaceholder_ = 0;
   // Answers of rowFor, in a table of fixed size where a name has one place: a look-up costs a

@@ -247,6 +247,26 @@ INSTANTIATE_TEST_SUITE_P(
                        findingIn("mixed/z.sql")}),
     [](const ::testing::TestParamInfo<FolderCase>& info) { return info.param.label; });
 
+// The gate passes every script the project ships, but those that are there to show findings and
+// say so in their first line.
+TEST(CheckRun, PassesTheShippedScriptsThatShowNoFindings) {
+  const std::filesystem::path examples =
+      std::filesystem::path(WQNPREP_TEST_DATA_DIR).parent_path().parent_path() / "examples";
+  std::size_t scripts = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(examples)) {
+    const std::string name = entry.path().filename().string();
+    if (!entry.is_regular_file() || !(name.ends_with(".sql") || name.ends_with(".sql.in"))) {
+      continue;
+    }
+    const std::string path = entry.path().string();
+    const bool showsFindings = readFile(path).starts_with("-- Shows findings");
+    const ProgramResult result = runWqnprep({"--check", "--", path});
+    EXPECT_EQ(result.status, showsFindings ? 1 : 0) << path << "\n" << result.err;
+    ++scripts;
+  }
+  EXPECT_GE(scripts, 10U);
+}
+
 // --- Command lines that --check refuses ----------------------------------------------------------
 
 struct WrongCheck {

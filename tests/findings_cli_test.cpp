@@ -60,7 +60,10 @@ INSTANTIATE_TEST_SUITE_P(
                "glued-token"},
         Script{"UnknownRow",
                "INSERT INTO grants VALUES (WQNOperationID::OPID_LICENSE_GENERALWRITE);\n",
-               "unknown-enumerator"}),
+               "unknown-enumerator"},
+        Script{"NoSuchKindSilenced",
+               "INSERT INTO grants VALUES (1); -- wqnprep-ignore: unknown-enumeratr\n",
+               "unknown-suppression"}),
     [](const ::testing::TestParamInfo<Script>& info) { return info.param.label; });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,6 +73,10 @@ INSTANTIATE_TEST_SUITE_P(
                "SELECT x::int, 'a'::text, now()::date, col::character varying FROM t;\n", nullptr},
         Script{"NamesInComments", "-- copies schema::name, see std::string\n", nullptr},
         Script{"NamespaceBeforeAType", "UPDATE r SET rule = WQN::WQNRuleID::applicableForAll;\n",
+               nullptr},
+        Script{"FindingSilencedByAComment",
+               "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALWRITE); -- "
+               "wqnprep-ignore: unknown-enumerator\n",
                nullptr},
         Script{"EverySymbolKnown",
                "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALEXECUTE, "
@@ -123,6 +130,48 @@ TEST(IgnoreOption, AnUnknownKindIsAWrongCommandLine) {
     EXPECT_FALSE(fileExists(dir.file("out.sql"))) << kind;
   }
 }
+
+// --- --column-unit=UNIT ------------------------------------------------------------------------
+
+struct ColumnCase {
+  const char* label;
+  std::vector<std::string> options;
+  int status;
+  const char* reported;  // on standard error
+};
+
+void PrintTo(const ColumnCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class ColumnUnitOption : public ::testing::TestWithParam<ColumnCase> {};
+
+// A byte-order mark, a two-byte letter and a tab before the finding.
+TEST_P(ColumnUnitOption, CountsWhatItNames) {
+  ScratchDir dir;
+  writeFile(dir.file("in.sql"), "\xEF\xBB\xBF'\xC3\xA9'\tWQNRuleID::zzz\n");
+  std::vector<std::string> args{"--check", "in.sql"};
+  args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
+  const ProgramResult result = runWqnprep(args, "/dev/null", dir.path());
+  EXPECT_EQ(result.status, GetParam().status);
+  EXPECT_THAT(result.err, HasSubstr(GetParam().reported));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, ColumnUnitOption,
+    ::testing::Values(ColumnCase{"DisplayByDefault", {}, 1, "in.sql:1:9: error: "},
+                      ColumnCase{"Display", {"--column-unit=display"}, 1, "in.sql:1:9: error: "},
+                      ColumnCase{"Byte", {"--column-unit", "byte"}, 1, "in.sql:1:6: error: "},
+                      ColumnCase{"TheLastOneGiven",
+                                 {"--column-unit=byte", "--column-unit=display"},
+                                 1,
+                                 "in.sql:1:9: error: "},
+                      ColumnCase{"NoSuchUnit",
+                                 {"--column-unit=bytes"},
+                                 2,
+                                 "wqnprep: --column-unit=bytes: no such unit; the units are "
+                                 "display, byte\n"}),
+    [](const ::testing::TestParamInfo<ColumnCase>& info) { return info.param.label; });
 
 }  // namespace
 }  // namespace wqnprep::testing

@@ -21,14 +21,15 @@ namespace {
 // Each finding as "LINE:COLUMN [KIND] MESSAGE", for `input` fed in pieces of `piece` bytes.
 std::vector<std::string> findingsOf(const std::string& input,
                                     const std::vector<std::size_t>& pieces,
-                                    const FindingKinds& kinds = kAllFindingKinds) {
+                                    const FindingKinds& kinds = kAllFindingKinds,
+                                    ColumnUnit unit = ColumnUnit::kDisplay) {
   std::vector<std::string> found;
   FindingScanner scanner(
       [&found](const Finding& finding) {
         found.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) + " [" +
                         std::string(findingKindName(finding.kind)) + "] " + finding.message);
       },
-      kinds);
+      kinds, unit);
   std::size_t at = 0;
   for (std::size_t i = 0; at < input.size(); ++i) {
     const std::size_t take = std::min(pieces[i % pieces.size()], input.size() - at);
@@ -157,17 +158,23 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"WithTwoLettersSwapped",
              "WQNGlobalScopeGIUD",
              {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGIUD'; did you mean "
-              "'WQNGlobalScopeGUID'?"}}),
+              "'WQNGlobalScopeGUID'?"}},
+        Case{"InUpperSnakeCase",
+             "VALUES ('WQN_GLOBAL_SCOPE_GUID')",
+             {"1:10 [unknown-placeholder] unknown placeholder 'WQN_GLOBAL_SCOPE_GUID'; did you "
+              "mean 'WQNGlobalScopeGUID'?"}}),
     label);
 
 INSTANTIATE_TEST_SUITE_P(
     NotAPlaceholder, Findings,
-    ::testing::Values(Case{"ThePlaceholderItself", "WQNGlobalScopeGUID, 'WQNGlobalScopeGUID'", {}},
-                      Case{"ThreeEditsAway", "WQNGlobalScopeGUIDsss WQNGlobalSc0peGU1Ds", {}},
-                      Case{"ThreeUnderscoresAway", "wqn_global_scope_guid", {}},
-                      Case{"WordsOfTheSameLength",
-                           "NetworkSettingType applicableForAll objKalindroContainer",
-                           {}}),
+    ::testing::Values(
+        Case{"ThePlaceholderItself", "WQNGlobalScopeGUID, 'WQNGlobalScopeGUID'", {}},
+        Case{"ThreeEditsAway", "WQNGlobalScopeGUIDsss WQNGlobalSc0peGU1Ds", {}},
+        Case{"ThreeUnderscoresAway", "wqn_global_scope_guid", {}},
+        Case{"SnakeCaseInsideALongerName", "WQN_GLOBAL_SCOPE_GUID_V2 MY_WQN_GLOBAL_SCOPE_GUID", {}},
+        Case{"WordsOfTheSameLength",
+             "NetworkSettingType applicableForAll objKalindroContainer",
+             {}}),
     label);
 
 // --- glued-token ----------------------------------------------------------------------------
@@ -252,6 +259,26 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"BlanksAfterTheColons",
              "ServerType::\t stDns",
              {"1:1 [unknown-enumerator] 'ServerType::\t stDns' is not a token; did you mean "
+              "'ServerType::stDns'?"}},
+        Case{"BlanksBeforeTheColons",
+             "(WQNOperationID ::OPID_LICENSE_GENERALREAD)",
+             {"1:2 [unknown-enumerator] 'WQNOperationID ::OPID_LICENSE_GENERALREAD' is not a "
+              "token; did you mean 'WQNOperationID::OPID_LICENSE_GENERALREAD'?"}},
+        Case{"Dot",
+             "(WQNOperationID.OPID_LICENSE_GENERALREAD)",
+             {"1:2 [unknown-enumerator] 'WQNOperationID.OPID_LICENSE_GENERALREAD' is not a token; "
+              "did you mean 'WQNOperationID::OPID_LICENSE_GENERALREAD'?"}},
+        Case{"OneColonAndAMisspeltRow",
+             "WQNOperationID:OPID_DIRECTORY_GENERLREAD",
+             {"1:1 [unknown-enumerator] 'WQNOperationID:OPID_DIRECTORY_GENERLREAD' is not a "
+              "token; did you mean 'WQNOperationID::OPID_DIRECTORY_GENERALREAD'?"}},
+        Case{"OneColonAndAMisspeltType",
+             "WQNOperationId:OPID_LICENSE_GENERALREAD",
+             {"1:1 [unknown-type] 'WQNOperationId:OPID_LICENSE_GENERALREAD' is not a token; did "
+              "you mean 'WQNOperationID::OPID_LICENSE_GENERALREAD'?"}},
+        Case{"OneColonAndBothMisspelt",
+             "servertypes:stdns",
+             {"1:1 [unknown-type] 'servertypes:stdns' is not a token; did you mean "
               "'ServerType::stDns'?"}}),
     label);
 
@@ -261,8 +288,112 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"NoRowAfterTheColons", "ServerType:: x ServerType:x ServerType :: stDns", {}},
         Case{"RowOfAnotherType", "ServerType:objIPPool", {}},
         Case{"LongerThanTheRow", "ServerType:stDns_x WQNEnvStatusID:: ENV_STAT_UPX", {}},
-        Case{"BlankAfterOneColon", "-- ServerType: stDns is the DNS server", {}}),
+        Case{"BlankAfterOneColon", "-- ServerType: stDns is the DNS server", {}},
+        Case{"BlanksOnBothSidesOfTheColons", "WQNOperationID :: OPID_LICENSE_GENERALREAD", {}},
+        Case{"ColumnReferencesAndNumbers",
+             "SELECT t.id, s.name FROM t JOIN s ON t.a = s.b WHERE x.y > 1.5 AND pg_catalog.text",
+             {}},
+        Case{"DotAfterATypeBeforeNoRow",
+             "WQNOperationID.description, ServerType.stDns_x, WQNRuleID.zzz, WQNRuleID.",
+             {}},
+        Case{"OneColonAfterWordsFarFromAType",
+             "'12:48:58', host:port, Note:OPID_LICENSE_GENERALREAD, Operations:stDns",
+             {}},
+        Case{"OneColonAfterACloseTypeBeforeNoRow",
+             "ServerTypes:objIPPool WQNOperationId:something servertype:stDns_x",
+             {}},
+        Case{"LettersInsideLongerWords",
+             "xWQNOperationID.OPID_LICENSE_GENERALREAD WQNOperationID.OPID_LICENSE_GENERALREADx",
+             {}}),
     label);
+
+// --- Comments that silence findings ---------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    Silenced, Findings,
+    ::testing::Values(
+        Case{"EveryKindOnItsLine",
+             "SELECT WQNRuleID::zzz, 'WQNGlobalScopeGuid'; -- wqnprep-ignore\nWQNRuleID::zzz",
+             {"2:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+        Case{"TheNamedKindOnly",
+             "WQNRuleID::zzz 'WQNGlobalScopeGuid' --wqnprep-ignore: unknown-enumerator because",
+             {"1:17 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGuid'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
+        Case{"KindsInABlockComment",
+             "/*  wqnprep-ignore: unknown-type,glued-token */ WQNRuleId::applicableForAll "
+             "WQNRuleID::applicableForAll_x",
+             {}},
+        Case{"TheNextLine",
+             "WQNRuleID::zzz -- wqnprep-ignore-next-line\nWQNRuleID::zzz\nWQNRuleID::zzz",
+             {"1:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'",
+              "3:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+        Case{"TheNamedKindOnTheNextLine",
+             "/* wqnprep-ignore-next-line: unknown-type */\nWQNRuleId::applicableForAll "
+             "WQNRuleID::zzz",
+             {"2:29 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+        Case{"UnknownKindIsReported",
+             "WQNRuleID::zzz -- wqnprep-ignore: glued, unknown-enumerator",
+             {"1:35 [unknown-suppression] 'glued' in wqnprep-ignore is no kind of finding; the "
+              "kinds are " +
+              std::string(kFindingKindNames)}},
+        Case{"NotACommentOrNotTheMarker",
+             "'wqnprep-ignore' WQNRuleID::zzz -- wqnprep-ignored -- a wqnprep-ignore",
+             {"1:18 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}}),
+    label);
+
+// A line's findings wait for its end, however far and however many reads away it is.
+TEST(SilencedFindings, AcrossTheBlocksOfTheProgramsReads) {
+  const std::string input = "WQNRuleID::zzz" + std::string(300000, ' ') +
+                            "-- wqnprep-ignore\n-- wqnprep-ignore-next-line\n" +
+                            std::string(200000, ' ') + "WQNRuleID::zzz\nWQNRuleID::zzz\n";
+  for (const std::vector<std::size_t>& pieces :
+       std::vector<std::vector<std::size_t>>{{1 << 20}, {4093, 17}, {65536, 1, 131072}}) {
+    EXPECT_EQ(testing::streamInPieces(input, pieces, true).findings,
+              std::vector<std::string>{
+                  "4:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"});
+  }
+}
+
+// --- Columns --------------------------------------------------------------------------------
+
+INSTANTIATE_TEST_SUITE_P(
+    DisplayColumns, Findings,
+    ::testing::Values(Case{"AfterAnAccentedLetter",
+                           "'\xC3\xA9' WQNRuleID::zzz",
+                           {"1:5 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+                      Case{"AfterTabs",
+                           "x\t\tWQNRuleID::zzz\n\tWQNRuleID::zzz",
+                           {"1:17 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'",
+                            "2:9 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+                      Case{"AfterWideCharacters",
+                           "'\xE6\x97\xA5\xF0\x9F\x98\x80' WQNRuleID::zzz",
+                           {"1:8 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+                      Case{"AfterInvalidBytes",
+                           "\xE6\x97\xFF\xC0\x80 WQNRuleID::zzz",
+                           {"1:7 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+                      // Far enough along the line that bytes before the finding are let go of,
+                      // mid-character at some piece sizes.
+                      Case{"AfterManyWideCharacters",
+                           [] {
+                             std::string wide;
+                             for (int i = 0; i < 150; ++i) wide += "\xE6\x97\xA5";
+                             return wide + " WQNRuleID::zzz";
+                           }(),
+                           {"1:302 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
+                      Case{"AfterAByteOrderMark",
+                           "\xEF\xBB\xBFWQNRuleID::zzz\n\xEF\xBB\xBFWQNRuleID::zzz",
+                           {"1:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'",
+                            "2:2 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}}),
+    label);
+
+TEST(ByteColumns, CountEveryByteButTheByteOrderMark) {
+  const std::string input = "\xEF\xBB\xBF'\xC3\xA9'\tWQNRuleID::zzz";
+  for (std::size_t piece : kPieceSizes) {
+    EXPECT_EQ(findingsOf(input, {piece}, kAllFindingKinds, ColumnUnit::kByte),
+              std::vector<std::string>{
+                  "1:6 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"});
+  }
+}
 
 // --- Order, kinds and pieces ----------------------------------------------------------------
 
@@ -284,7 +415,8 @@ TEST(FindingsOrder, FollowsTheInputAcrossKinds) {
 
 TEST(FindingKinds, LeftOutKindsAreNotReported) {
   const std::string input =
-      "WQNRuleID::zzz WQNRuleId::applicableForAll WQNGlobalScopeGuid WQNRuleID::applicableForAll_";
+      "WQNRuleID::zzz WQNRuleId::applicableForAll WQNGlobalScopeGuid WQNRuleID::applicableForAll_ "
+      "-- wqnprep-ignore: glued";
   for (std::size_t left = 0; left < kFindingKindCount; ++left) {
     FindingKinds kinds = kAllFindingKinds;
     kinds[left] = false;
@@ -331,7 +463,13 @@ std::string randomScript(std::mt19937& random) {
                                               "foo::objIPPool",
                                               "WQN_GlobalScopeGUID",
                                               "ServerType:",
-                                              "stDns"};
+                                              "stDns",
+                                              ".",
+                                              "\t",
+                                              "\xE6\x97\xA5",
+                                              "WQN_GLOBAL_SCOPE_GUID",
+                                              "-- wqnprep-ignore",
+                                              "/* wqnprep-ignore-next-line: glued-token, x */"};
   std::string input;
   const std::size_t count = 1 + random() % 80;
   for (std::size_t i = 0; i < count; ++i) input += parts[random() % parts.size()];

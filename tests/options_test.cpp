@@ -319,9 +319,10 @@ const std::string kScript =
 const std::vector<std::string> kFindings{
     "2:23: %s: unknown enumerator 'OPID_VIRTUAL_SERVER_REQUEST_GET' of 'WQNOperationID'; did "
     "you mean 'OPID_VERTUAL_SERVER_REQUEST_GET'? [unknown-enumerator]",
-    "3:2: %s: unknown enumerator 'nstHardwareNodeID' of 'NetworkSettingType'; did you mean "
+    // Display columns: the tab that begins line 3 reaches column 9.
+    "3:9: %s: unknown enumerator 'nstHardwareNodeID' of 'NetworkSettingType'; did you mean "
     "'nstHardWareNodeID'? [unknown-enumerator]",
-    "3:68: %s: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]",
+    "3:75: %s: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]",
     "4:18: %s: 'WQNRuleID::applicableForAll' was replaced inside the longer name "
     "'WQNRuleID::applicableForAll_x' [glued-token]",
     "4:48: %s: unknown enumerator 'applicableForAllx' of 'WQNRuleID'; did you mean "

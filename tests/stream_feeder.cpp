@@ -49,13 +49,15 @@ class PieceSource : public ByteSource {
 }  // namespace
 
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
-                         bool reportFindings) {
+                         bool reportFindings, ColumnUnit unit) {
   StreamRun run;
-  FindingScanner findings([&run](const Finding& finding) {
-    run.findings.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) +
-                           " [" + std::string(findingKindName(finding.kind)) + "] " +
-                           finding.message);
-  });
+  FindingScanner findings(
+      [&run](const Finding& finding) {
+        run.findings.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) +
+                               " [" + std::string(findingKindName(finding.kind)) + "] " +
+                               finding.message);
+      },
+      kAllFindingKinds, unit);
   MemorySink sink;
   PieceSource source(input, pieces, sink);
   try {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "findings/finding.h"
+
 namespace wqnprep::testing {
 
 struct StreamRun {
@@ -18,6 +20,6 @@ struct StreamRun {
 // Hands `input` to preprocess() in reads of the given sizes (cycled, each at least 1), the way a
 // pipe hands out whatever has arrived.
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
-                         bool reportFindings = false);
+                         bool reportFindings = false, ColumnUnit unit = ColumnUnit::kDisplay);
 
 }  // namespace wqnprep::testing

@@ -23,7 +23,8 @@ using testing::streamInPieces;
 // What the engine makes of `input` fed in `pieces`, checking what it holds back on the way.
 std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces,
                          std::vector<std::string>* reports = nullptr) {
-  testing::StreamRun run = streamInPieces(input, pieces, reports != nullptr);
+  // Byte columns, which the tests below look the reported bytes up by.
+  testing::StreamRun run = streamInPieces(input, pieces, reports != nullptr, ColumnUnit::kByte);
   EXPECT_FALSE(run.heldTooMuch);
   EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
   if (reports != nullptr) {

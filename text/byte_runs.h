@@ -39,7 +39,15 @@ inline const char* nameRunEnd(const char* p, const char* limit) {
 inline const char* findPair(const PairPatterns& patterns, const char* p, const char* last) {
   return scan_generic::findPair<Bytes>(patterns, p, last);
 }
+inline const char* findingCandidate(const char* p, const char* end) {
+  return scan_generic::findingCandidate<Bytes>(p, end);
+}
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  return scan_generic::countByte<Bytes>(p, end, byte);
+}
 #else
+using scan_scalar::countByte;
+using scan_scalar::findingCandidate;
 using scan_scalar::findPair;
 using scan_scalar::nameRunEnd;
 #endif
@@ -49,6 +57,17 @@ using scan_scalar::nameRunEnd;
 // `limit`.
 inline const char* nameRunEnd(const char* p, const char* limit) {
   return scan_native::nameRunEnd(p, limit);
+}
+
+// Where the findings pass has to look next, from `p` on (see scan_scalar::findingCandidate):
+// nothing before it can begin a finding.
+inline const char* findingCandidate(const char* p, const char* end) {
+  return scan_native::findingCandidate(p, end);
+}
+
+// How many of the bytes in [p, end) are `byte`.
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  return scan_native::countByte(p, end, byte);
 }
 
 inline const char* PairScanner::find(const char* p, const char* end) const {

@@ -54,6 +54,16 @@ inline constexpr Mask<Bytes> kAllLanes = [] {
   }
 }();
 
+// mask() with the lowest bit of every lane set.
+template <typename Bytes>
+inline constexpr Mask<Bytes> kFirstBitOfLanes = [] {
+  Mask<Bytes> bits = 0;
+  for (int lane = 0; lane < Bytes::kWidth; ++lane) {
+    bits |= static_cast<Mask<Bytes>>(Mask<Bytes>{1} << (lane * Bytes::kBitsPerLane));
+  }
+  return bits;
+}();
+
 // The first lane set in `mask`, which is not zero.
 template <typename Bytes>
 WQNPREP_SCAN_INLINE std::ptrdiff_t firstLane(Mask<Bytes> mask) {
@@ -109,6 +119,50 @@ WQNPREP_SCAN_INLINE const char* findPair(const PairPatterns& patterns, const cha
   } else {
     return scan_scalar::findPair(patterns, p, last);
   }
+}
+
+// As scan_scalar::countByte.
+template <typename Bytes>
+WQNPREP_SCAN_INLINE std::size_t countByte(const char* p, const char* end, char byte) {
+  const Bytes wanted = Bytes::repeat(byte);
+  std::size_t count = 0;
+  while (end - p >= Bytes::kWidth) {
+    // The byte is rare (a line feed): clearing one lane at a time costs less than a popcount
+    // without the instruction for it.
+    for (Mask<Bytes> found = (Bytes::load(p) == wanted).mask() & kFirstBitOfLanes<Bytes>;
+         found != 0; found &= static_cast<Mask<Bytes>>(found - 1)) {
+      ++count;
+    }
+    p += Bytes::kWidth;
+  }
+  return count + scan_scalar::countByte(p, end, byte);
+}
+
+// As scan_scalar::findingCandidate, kWidth bytes at a time: the start of the first block that a
+// run of at least kLongRun name bytes (counted from `p`) reaches, else the first ':', '.' or 'p'
+// before a '-' in the block; or where fewer than kWidth + 1 bytes are left before `end`.
+template <typename Bytes>
+WQNPREP_SCAN_INLINE const char* findingCandidate(const char* p, const char* end) {
+  static_assert(Bytes::kWidth <= kLongRun, "a longer run could lie inside one block unseen");
+  constexpr int kLaneBits = static_cast<int>(Bytes::kWidth) * Bytes::kBitsPerLane;
+  constexpr int kUnusedBits = std::numeric_limits<Mask<Bytes>>::digits - kLaneBits;
+  std::ptrdiff_t run = 0;  // name bytes right before p, from the first one counted
+  while (end - p > Bytes::kWidth) {
+    const Bytes bytes = Bytes::load(p);
+    const Bytes marks =
+        (bytes == Bytes::repeat(':')) | (bytes == Bytes::repeat('.')) |
+        ((bytes == Bytes::repeat('p')) & (Bytes::load(p + 1) == Bytes::repeat('-')));
+    const Mask<Bytes> names = nameBytes(bytes).mask();
+    const std::ptrdiff_t leading = std::countr_one(names) / Bytes::kBitsPerLane;
+    if (run + leading >= kLongRun) return p;
+    if (const Mask<Bytes> marked = marks.mask()) return p + firstLane<Bytes>(marked);
+    run =
+        names == kAllLanes<Bytes>
+            ? run + Bytes::kWidth
+            : std::countl_one(static_cast<Mask<Bytes>>(names << kUnusedBits)) / Bytes::kBitsPerLane;
+    p += Bytes::kWidth;
+  }
+  return p;
 }
 
 }  // namespace wqnprep::scan_generic

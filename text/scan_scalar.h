@@ -6,6 +6,13 @@
 #include "text/pair_scanner.h"
 #include "text/word_chars.h"
 
+namespace wqnprep {
+
+// Runs of name bytes at least this long may hold a misspelt placeholder; shorter ones cannot.
+inline constexpr std::ptrdiff_t kLongRun = 16;
+
+}  // namespace wqnprep
+
 namespace wqnprep::scan_scalar {
 
 // The end of the run of name bytes that starts at `p`, at most `limit`.
@@ -23,6 +30,21 @@ inline const char* findPair(const PairPatterns& patterns, const char* p, const c
     }
   }
   return nullptr;
+}
+
+// How many of the bytes in [p, end) are `byte`.
+inline std::size_t countByte(const char* p, const char* end, char byte) {
+  std::size_t count = 0;
+  for (; p < end; ++p) count += *p == byte ? 1 : 0;
+  return count;
+}
+
+// Where the findings pass may have something to look at, from `p` on: a position at or before
+// every ':' and '.', every 'p' followed by '-', and every run of kLongRun name bytes or more (or
+// the part of it after `p`), before `end`. Byte by byte, the findings pass looks at every byte
+// itself, so `p` is as good an answer as any.
+inline const char* findingCandidate(const char* p, const char* /*end*/) {
+  return p;
 }
 
 }  // namespace wqnprep::scan_scalar
