@@ -213,14 +213,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Paths -----------------------------------------------------------------------------------
 
-TEST(Paths, DashesAreStandardInputAndOutputThroughPipes) {
-  const ProgramResult result =
-      runShell("printf 'x WQNRuleID::applicableForHNs\\nWQNGlobalScopeGUID' | " + wqnprepCommand() +
-               " - - | cat");
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out, "x 2\n" + kGuid + "\n");
-}
-
 TEST(Paths, OptionsEndAtDoubleDashSoPathsMayBeginWithADash) {
   ScratchDir dir;
   writeFile(dir.file("-in.sql"), "ServerType::stWins\n");
@@ -238,16 +230,6 @@ TEST(Paths, OptionsMayFollowThePaths) {
       runWqnprep({dir.file("in.sql"), dir.file("out.sql"), "--warn-unknown"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(readFile(dir.file("out.sql")), "1\n");
-}
-
-TEST(Paths, StandardOutputThatIsTheInputIsRefused) {
-  ScratchDir dir;
-  const std::string content = "WQNRuleID::applicableForAll\n";
-  writeFile(dir.file("in.sql"), content);
-  const ProgramResult result = runShell(wqnprepCommand() + " in.sql - >> in.sql", dir.path());
-  EXPECT_EQ(result.status, 1);
-  EXPECT_THAT(result.err, HasSubstr("is the input file"));
-  EXPECT_EQ(readFile(dir.file("in.sql")), content);
 }
 
 // --- Unknown enumerators ---------------------------------------------------------------------
@@ -295,15 +277,6 @@ TEST(WarnUnknown, ReportsEachWithLineAndColumnAndChangesNothingElse) {
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, findings(dir.file("in.sql"), "warning"));
   EXPECT_EQ(readFile(dir.file("out.sql")), kScriptOutput);
-}
-
-TEST(WarnUnknown, NamesStandardInputAsStdin) {
-  const ProgramResult result =
-      runShell("printf 'WQNRuleID::zzz' | " + wqnprepCommand() + " --warn-unknown - -");
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "WQNRuleID::zzz\n");
-  EXPECT_EQ(result.err,
-            "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n");
 }
 
 TEST(Strict, ReportsEveryFindingAsAnErrorAndLeavesNoOutput) {
