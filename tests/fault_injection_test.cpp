@@ -116,7 +116,10 @@ TEST(FaultyOutput, ClosedStandardOutput) {
     streams.output = Streams::Connection::closed;
     streams.workingDir = dir.path();
     SCOPED_TRACE(modeName(mode));
-    expectFailure(runWqnprep(args, streams), "<stdout>");
+    const ProgramResult result = runWqnprep(args, streams);
+    expectFailure(result, "<stdout>");
+    expectSystemError(result.err,
+                      "Error: cannot write output '<stdout>': ", std::errc::bad_file_descriptor);
     guard.check();
   }
 }
