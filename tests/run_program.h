@@ -1,6 +1,6 @@
 // Starting the built program from tests, on every system: its standard streams from and to
 // files, pipes or nothing, its output and status collected. run_program_posix.cpp and
-// run_program_windows.cpp start processes; what a POSIX shell can add is at the end.
+// run_program_windows.cpp start processes; what only a POSIX shell can do is at the end.
 #pragma once
 
 #include <cstdint>

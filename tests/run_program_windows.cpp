@@ -55,6 +55,14 @@ std::wstring commandLine(const std::vector<std::string>& argv) {
   return line;
 }
 
+HANDLE handleOf(std::intptr_t handle) {
+  return reinterpret_cast<HANDLE>(handle);
+}
+
+std::intptr_t valueOf(HANDLE handle) {
+  return reinterpret_cast<std::intptr_t>(handle);
+}
+
 SECURITY_ATTRIBUTES inheritable() {
   SECURITY_ATTRIBUTES attributes{};
   attributes.nLength = sizeof attributes;
@@ -74,19 +82,23 @@ HANDLE openInherited(const std::string& path, DWORD access, DWORD disposition) {
   return handle;
 }
 
-// A pipe whose one end the program inherits and whose other end stays here.
-void makePipe(HANDLE& read, HANDLE& write, HANDLE& kept) {
+struct PipeEnds {
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+};
+
+// Both ends inheritable; the one that stays here is then kept from the program.
+PipeEnds makePipe() {
   SECURITY_ATTRIBUTES attributes = inheritable();
-  if (!::CreatePipe(&read, &write, &attributes, 0)) throw std::runtime_error("cannot make a pipe");
-  ::SetHandleInformation(kept, HANDLE_FLAG_INHERIT, 0);
+  PipeEnds ends;
+  if (!::CreatePipe(&ends.read, &ends.write, &attributes, 0))
+    throw std::runtime_error("cannot make a pipe");
+  return ends;
 }
 
-HANDLE handleOf(std::intptr_t handle) {
-  return reinterpret_cast<HANDLE>(handle);
-}
-
-std::intptr_t valueOf(HANDLE handle) {
-  return reinterpret_cast<std::intptr_t>(handle);
+std::intptr_t keptHere(HANDLE end) {
+  ::SetHandleInformation(end, HANDLE_FLAG_INHERIT, 0);
+  return valueOf(end);
 }
 
 }  // namespace
@@ -103,9 +115,9 @@ void RunningProgram::start(const std::string& program, const std::vector<std::st
                             streams.inputForWriting ? GENERIC_WRITE : GENERIC_READ, OPEN_EXISTING);
       break;
     case Connection::pipe: {
-      HANDLE writeEnd = nullptr;
-      makePipe(input, writeEnd, writeEnd);
-      input_ = valueOf(writeEnd);
+      const PipeEnds ends = makePipe();
+      input = ends.read;
+      input_ = keptHere(ends.write);
       break;
     }
     case Connection::closed:
@@ -118,9 +130,9 @@ void RunningProgram::start(const std::string& program, const std::vector<std::st
                          : openInherited(streams.outputFile, FILE_APPEND_DATA, OPEN_EXISTING);
       break;
     case Connection::pipe: {
-      HANDLE readEnd = nullptr;
-      makePipe(readEnd, output, readEnd);
-      output_ = valueOf(readEnd);
+      const PipeEnds ends = makePipe();
+      output = ends.write;
+      output_ = keptHere(ends.read);
       break;
     }
     case Connection::closed:
@@ -137,6 +149,8 @@ void RunningProgram::start(const std::string& program, const std::vector<std::st
   std::wstring line = commandLine(argv);
   const std::wstring folder = streams.workingDir.empty() ? L"" : wide(streams.workingDir);
   PROCESS_INFORMATION process{};
+  // Under Wine, a path such as CMake's /work/build/wqnprep.exe is on the drive that maps /, the
+  // working drive when CTest starts the tests.
   const BOOL started =
       ::CreateProcessW(wide(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                        folder.empty() ? nullptr : folder.c_str(), &startup, &process);
