@@ -204,9 +204,9 @@ void prepareTree(const std::string& dir) {
   std::filesystem::create_directory_symlink("../outside", dir + "/sql/linked");
 }
 
-class CheckFolder : public ::testing::TestWithParam<FolderCase> {};
+class CheckWalk : public ::testing::TestWithParam<FolderCase> {};
 
-TEST_P(CheckFolder, ChecksTheFilesFoundInIt) {
+TEST_P(CheckWalk, ChecksTheFilesFoundInIt) {
   const FolderCase& c = GetParam();
   ScratchDir dir;
   prepareTree(dir.path());
@@ -222,7 +222,7 @@ TEST_P(CheckFolder, ChecksTheFilesFoundInIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Walks, CheckFolder,
+    Walks, CheckWalk,
     ::testing::Values(
         // Links found in the folder are not followed, to a file or to a folder.
         FolderCase{"SqlFilesInByteOrderOfTheirPaths",

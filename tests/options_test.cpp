@@ -1,7 +1,6 @@
 // The options of the command line, end to end.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <ostream>
@@ -102,42 +101,6 @@ TEST(ListOption, PrintsEverySymbolInRegistryOrder) {
                             "WQNGlobalScopeGUID\t" + kGuid + "\n");
   EXPECT_EQ(result.err, "");
 }
-
-// Whatever the program prints on standard output, a failure to write it is reported with the
-// reason and ends the run with status 1.
-struct UnwritableOutputCase {
-  const char* label;
-  const char* args;
-  const char* redirection;
-  const char* reason;
-};
-
-void PrintTo(const UnwritableOutputCase& c, std::ostream* out) {
-  *out << c.label;
-}
-
-class UnwritableStandardOutput : public ::testing::TestWithParam<UnwritableOutputCase> {};
-
-TEST_P(UnwritableStandardOutput, IsReportedWithTheReason) {
-  const ProgramResult result =
-      runShell(wqnprepCommand() + " " + GetParam().args + " " + GetParam().redirection);
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err,
-            std::string("Error: cannot write to standard output: ") + GetParam().reason + "\n");
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Printers, UnwritableStandardOutput,
-    ::testing::Values(
-        UnwritableOutputCase{"HelpFull", "--help", ">/dev/full", "No space left on device"},
-        UnwritableOutputCase{"VersionFull", "--version", ">/dev/full", "No space left on device"},
-        UnwritableOutputCase{"ListFull", "--list", ">/dev/full", "No space left on device"},
-        UnwritableOutputCase{"UsageFull", "only-one", ">/dev/full", "No space left on device"},
-        UnwritableOutputCase{"HelpClosed", "--help", ">&-", "Bad file descriptor"},
-        UnwritableOutputCase{"VersionClosed", "--version", ">&-", "Bad file descriptor"},
-        UnwritableOutputCase{"ListClosed", "--list", ">&-", "Bad file descriptor"},
-        UnwritableOutputCase{"UsageClosed", "only-one", ">&-", "Bad file descriptor"}),
-    [](const auto& info) { return info.param.label; });
 
 // Which of several options wins, whatever order they come in.
 struct PrecedenceCase {
@@ -270,14 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- Paths -----------------------------------------------------------------------------------
 
-TEST(Paths, DashesAreStandardInputAndOutputThroughPipes) {
-  const ProgramResult result =
-      runShell("printf 'x WQNRuleID::applicableForHNs\\nWQNGlobalScopeGUID' | " + wqnprepCommand() +
-               " - - | cat");
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out, "x 2\n" + kGuid + "\n");
-}
-
 TEST(Paths, OptionsEndAtDoubleDashSoPathsMayBeginWithADash) {
   ScratchDir dir;
   writeFile(dir.file("-in.sql"), "ServerType::stWins\n");
@@ -295,16 +250,6 @@ TEST(Paths, OptionsMayFollowThePaths) {
       runWqnprep({dir.file("in.sql"), dir.file("out.sql"), "--warn-unknown"});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(readFile(dir.file("out.sql")), "1\n");
-}
-
-TEST(Paths, StandardOutputThatIsTheInputIsRefused) {
-  ScratchDir dir;
-  const std::string content = "WQNRuleID::applicableForAll\n";
-  writeFile(dir.file("in.sql"), content);
-  const ProgramResult result = runShell(wqnprepCommand() + " in.sql - >> in.sql", dir.path());
-  EXPECT_EQ(result.status, 1);
-  EXPECT_THAT(result.err, HasSubstr("is the input file"));
-  EXPECT_EQ(readFile(dir.file("in.sql")), content);
 }
 
 // --- Unknown enumerators ---------------------------------------------------------------------
@@ -355,15 +300,6 @@ TEST(WarnUnknown, ReportsEachWithLineAndColumnAndChangesNothingElse) {
   EXPECT_EQ(readFile(dir.file("out.sql")), kScriptOutput);
 }
 
-TEST(WarnUnknown, NamesStandardInputAsStdin) {
-  const ProgramResult result =
-      runShell("printf 'WQNRuleID::zzz' | " + wqnprepCommand() + " --warn-unknown - -");
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "WQNRuleID::zzz\n");
-  EXPECT_EQ(result.err,
-            "<stdin>:1:1: warning: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n");
-}
-
 TEST(Strict, ReportsEveryFindingAsAnErrorAndLeavesNoOutput) {
   ScratchDir dir;
   writeFile(dir.file("in.sql"), kScript);
@@ -380,23 +316,6 @@ TEST(Strict, ReportsEveryFindingAsAnErrorAndLeavesNoOutput) {
   EXPECT_EQ(readFile(dir.file("out.sql")), "previous\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
       << "no temporary file is left behind";
-}
-
-TEST(Strict, WritesTheOutputWhenEverySymbolIsKnown) {
-  ScratchDir dir;
-  writeFile(dir.file("in.sql"), "WQNRuleID::applicableForHNs\n");
-  writeFile(dir.file("target.sql"), "previous\n");
-  ::chmod(dir.file("target.sql").c_str(), 0640);
-  std::filesystem::create_symlink("target.sql", dir.file("link.sql"));
-
-  const ProgramResult result = runWqnprep({"--strict", dir.file("in.sql"), dir.file("link.sql")});
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.sql")));
-  EXPECT_EQ(readFile(dir.file("target.sql")), "2\n");
-  struct stat info {};
-  ::stat(dir.file("target.sql").c_str(), &info);
-  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file keeps its mode";
 }
 
 TEST(Strict, StillRefusesToOverwriteTheInput) {

@@ -36,7 +36,7 @@ TEST_P(PrintableName, IsQuotedOnceInMessages) {
             printable == GetParam().name ? "'" + printable + "'" : printable);
 }
 
-#if !defined(_WIN32)  // it starts bash through the POSIX-only program runner
+#if !defined(_WIN32)  // it starts bash, which Windows lacks
 // The quoting is the shell's: pasted into bash, it gives the name back.
 TEST_P(PrintableName, GivesTheNameBackInTheShell) {
   if (printableName(GetParam().name) == GetParam().name) return;

@@ -1,3 +1,4 @@
+// A folder's state on POSIX systems: lstat and the extended attributes of each entry.
 #include "folder_state.h"
 
 #include <sys/stat.h>
