@@ -55,7 +55,7 @@ std::vector<InputPath> inputPathsOf(const std::string& path,
 }
 
 std::system_error unlistedFolder(const std::string& path, std::error_code error) {
-  return std::system_error(error, "cannot read input folder " + quotedName(path));
+  return {error, "cannot read input folder " + quotedName(path)};
 }
 
 }  // namespace wqnprep

@@ -159,8 +159,8 @@ class FolderRun {
       }
     }
     for (std::size_t i = 0; i < planned.size(); ++i) {
-      PlannedOutput& plan = planned[i];
       try {
+        PlannedOutput& plan = planned[i];
         if (checkNow && plan.inputInfo) {
           plan.outputInfo = checkOutput(plan.output, plannedJobs[i]->folders);
           continue;

@@ -56,13 +56,15 @@ inline constexpr Mask<Bytes> kAllLanes = [] {
 
 // mask() with the lowest bit of every lane set.
 template <typename Bytes>
-inline constexpr Mask<Bytes> kFirstBitOfLanes = [] {
+constexpr Mask<Bytes> firstBitOfLanes() {
   Mask<Bytes> bits = 0;
   for (int lane = 0; lane < Bytes::kWidth; ++lane) {
     bits |= static_cast<Mask<Bytes>>(Mask<Bytes>{1} << (lane * Bytes::kBitsPerLane));
   }
   return bits;
-}();
+}
+template <typename Bytes>
+inline constexpr Mask<Bytes> kFirstBitOfLanes = firstBitOfLanes<Bytes>();
 
 // The first lane set in `mask`, which is not zero.
 template <typename Bytes>
