@@ -67,6 +67,8 @@ struct Finding {
   std::uint64_t line;    // of the finding's first byte, counted from 1
   std::uint64_t column;  // in bytes, counted from 1
   std::string message;   // e.g. "unknown type 'X'; did you mean 'Y'?"
+  // What the message suggests ("Y"), or empty when it suggests nothing.
+  std::string suggestion;
 };
 
 }  // namespace wqnprep

@@ -141,14 +141,8 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
   const std::string_view row = text(name, nameEnd);
   const std::string_view rowEnd = cut ? "...'" : "'";
   const std::string_view meant = cut ? std::string_view() : suggester_.rowFor(type, row);
-  if (meant.empty()) {
-    report(FindingKind::kUnknownEnumerator, start,
-           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'"});
-  } else {
-    report(FindingKind::kUnknownEnumerator, start,
-           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'; did you mean '",
-            meant, "'?"});
-  }
+  report(FindingKind::kUnknownEnumerator, start,
+         {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'"}, meant);
 }
 
 // A type name standing as a word, then a single colon, or "::" and blanks, then a row of that
@@ -168,8 +162,8 @@ void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
   if (nameEnd == name || isName(byteAt(nameEnd)) || (nameEnd == buffer_.size() && !atEnd)) return;
   const std::string meant = typeNames_[type] + "::" + std::string(text(name, nameEnd));
   if (index_.findQualified(meant.data(), meant.size()) == nullptr) return;
-  report(FindingKind::kUnknownEnumerator, start,
-         {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
+  report(FindingKind::kUnknownEnumerator, start, {"'", text(start, nameEnd), "' is not a token"},
+         meant);
 }
 
 // A word that is not a type name before "::". PostgreSQL casts (x::int), schema and C++ names
@@ -191,8 +185,7 @@ void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
   } else {
     return;
   }
-  report(FindingKind::kUnknownType, start,
-         {"unknown type '", word, "'; did you mean '", meant, "'?"});
+  report(FindingKind::kUnknownType, start, {"unknown type '", word, "'"}, meant);
 }
 
 // A word of about the length of a placeholder: the name itself glued to a longer one, or a
@@ -205,8 +198,7 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   }
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
   if (const std::string* meant = suggester_.placeholderFor(word)) {
-    report(FindingKind::kUnknownPlaceholder, start,
-           {"unknown placeholder '", word, "'; did you mean '", *meant, "'?"});
+    report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", word, "'"}, *meant);
   }
 }
 
@@ -232,8 +224,7 @@ void FindingScanner::visitNameRun(std::size_t start) {
     from = to + 1;
   }
   if (const std::string* meant = suggester_.placeholderFor(run)) {
-    report(FindingKind::kUnknownPlaceholder, start,
-           {"unknown placeholder '", run, "'; did you mean '", *meant, "'?"});
+    report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", run, "'"}, *meant);
   }
 }
 
@@ -265,7 +256,8 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
 }
 
 void FindingScanner::report(FindingKind kind, std::size_t start,
-                            std::initializer_list<std::string_view> message) {
+                            std::initializer_list<std::string_view> message,
+                            std::string_view suggestion) {
   if (!kinds_[static_cast<std::size_t>(kind)]) return;
   countLinesUpTo(start);
   finding_.kind = kind;
@@ -273,6 +265,12 @@ void FindingScanner::report(FindingKind kind, std::size_t start,
   finding_.column = bufferAt_ + start - lineStart_ + 1;
   finding_.message.clear();
   for (std::string_view part : message) finding_.message += part;
+  finding_.suggestion = suggestion;
+  if (!suggestion.empty()) {
+    finding_.message += "; did you mean '";
+    finding_.message += suggestion;
+    finding_.message += "'?";
+  }
   handler_(finding_);
 }
 

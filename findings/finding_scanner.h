@@ -51,8 +51,10 @@ class FindingScanner {
     return std::string_view(buffer_).substr(begin, end - begin);
   }
   void countLinesUpTo(std::size_t index);
-  // Hands the handler a finding whose message is the parts of `message` one after another.
-  void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message);
+  // Hands the handler a finding whose message is the parts of `message` one after another, then,
+  // when there is a `suggestion`, "; did you mean 'SUGGESTION'?".
+  void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message,
+              std::string_view suggestion = {});
 
   FindingHandler handler_;
   FindingKinds kinds_;
