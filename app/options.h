@@ -47,6 +47,10 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "report them as errors, all of them, and exit with status 1\n"
      "without writing OUTPUT (an existing one is left as it was)"},
     {"ignore", '\0', "KIND", std::string_view(kIgnoreHelp.data(), kIgnoreHelp.size())},
+    {"format", '\0', "FORMAT",
+     "write findings as FORMAT: gcc (the default), msvc or\n"
+     "github lines, or one json or sarif document for the\n"
+     "run, which holds its error messages too"},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
      "nothing, and exit with status 1 if there was any"},

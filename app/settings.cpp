@@ -21,10 +21,11 @@ constexpr OptionRow kIgnore = optionRow("ignore");
 constexpr OptionRow kCheck = optionRow("check");
 constexpr OptionRow kOutputDir = optionRow("output-dir");
 constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
+constexpr OptionRow kFormat = optionRow("format");
 
 // The one place that decides which option wins (a mistake in the options comes before all of
-// them, and a wrong --ignore right after it): --help, --version and --list, which act alone
-// whatever else is given, then --check (any number of files, nothing written), then
+// them, and a wrong --ignore or --format right after it): --help, --version and --list, which act
+// alone whatever else is given, then --check (any number of files, nothing written), then
 // --output-dir (any number of inputs), and only then the run of the two-path form, which needs
 // exactly two paths. What --check and --output-dir go with is up to wrongCombination.
 Action requestedAction(const CommandLine& commandLine) {
@@ -101,6 +102,19 @@ std::optional<std::string> ignoreKinds(const std::vector<std::string>& names, Fi
   return std::nullopt;
 }
 
+// The format the last --format names; when a name is no format, why the command line is wrong.
+std::optional<std::string> findingFormatOf(const std::vector<std::string>& names,
+                                           FindingFormat& format) {
+  for (const std::string& name : names) {
+    const std::optional<FindingFormat> named = findingFormatNamed(name);
+    if (!named) {
+      return "--format=" + name + ": no such format; the formats are " + findingFormatNames();
+    }
+    format = *named;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& commandLine,
@@ -110,9 +124,10 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (commandLine.mistake)
     return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
   settings.action = requestedAction(commandLine);
-  // A wrong value of --ignore is a wrong command line too, and so comes before whatever the
-  // other options ask for.
+  // A wrong value of --ignore or --format is a wrong command line too, and so comes before
+  // whatever the other options ask for.
   std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
+  if (!reason) reason = findingFormatOf(commandLine.values(kFormat), settings.findingFormat);
   if (!reason) reason = wrongCombination(commandLine, settings.action);
   if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
   settings.paths = commandLine.paths;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/finding_format.h"
 #include "findings/finding.h"
 
 namespace wqnprep {
@@ -32,7 +33,8 @@ struct Settings {
   std::string outputFolder;                   // of --output-dir
   std::string standardInputName = "<stdin>";  // of --stdin-filename
   OnFinding onFinding = OnFinding::pass;
-  FindingKinds kinds = kAllFindingKinds;  // those reported
+  FindingKinds kinds = kAllFindingKinds;              // those reported
+  FindingFormat findingFormat = FindingFormat::kGcc;  // of --format
 };
 
 // A command line that cannot be run: the two lines for standard error, as GNU tools word them,

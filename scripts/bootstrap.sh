@@ -9,7 +9,7 @@
 # Safe to run again: it installs nothing that is present and rebuilds incrementally.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-packages=(cmake ninja-build g++ libboost-dev)
+packages=(cmake ninja-build g++ libboost-dev nlohmann-json3-dev)
 case "$*" in
   --tests)
     packages+=(libgtest-dev libgmock-dev groff-base dpkg-dev postgresql-15 sqlite3 pre-commit)
