@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/finding_format.h"
 #include "findings/finding.h"
@@ -49,20 +50,21 @@ class DiagnosticsScope {
 // is written at the latest when the printer goes, also when an error ends the run.
 class FindingPrinter {
  public:
-  FindingPrinter(const std::string& file, const char* severity)
-      : file_(file), severity_(severity) {}
+  FindingPrinter(std::string file, const char* severity)
+      : diagnostics_(standardError()), file_(std::move(file)), severity_(severity) {}
   ~FindingPrinter() { flush(); }
   FindingPrinter(const FindingPrinter&) = delete;
   FindingPrinter& operator=(const FindingPrinter&) = delete;
 
   void print(const Finding& finding) {
     ++count_;
-    standardError().finding(file_, severity_, finding);
+    diagnostics_.finding(file_, severity_, finding);
   }
-  void flush() { standardError().flush(); }
+  void flush() { diagnostics_.flush(); }
   std::size_t count() const { return count_; }
 
  private:
+  Diagnostics& diagnostics_;  // those in effect when the printer was made
   std::string file_;
   const char* severity_;  // "error" or "warning"
   std::size_t count_ = 0;
