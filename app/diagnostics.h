@@ -1,37 +1,74 @@
-// Findings on standard error, in the format compilers and editors understand.
+// Findings and the run's messages on standard error, in the format --format names: lines that
+// compilers, editors and CI systems read, or one document for the whole run.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <utility>
 
-#include "text/quoted_name.h"
-
+#include "app/finding_format.h"
 #include "app/settings.h"
 #include "findings/finding.h"
 #include "findings/finding_scanner.h"
 
 namespace wqnprep {
 
-// Writes findings to standard error as "FILE:LINE:COLUMN: SEVERITY: MESSAGE [KIND]", gathered
-// into writes of some kilobytes: a write for each of thousands of findings would cost more than
-// finding them. What is gathered is written at the
-// latest when the printer goes, also when an error ends the run.
+// Where findings and messages go on standard error.
+class Diagnostics {
+ public:
+  virtual ~Diagnostics() = default;
+  // A finding in `file` (the path as given, or standard input's name).
+  virtual void finding(const std::string& file, const char* severity, const Finding& finding) = 0;
+  // A message of the run, one line without its line feed: "Error: ...".
+  virtual void message(const std::string& line) = 0;
+  // Writes the lines gathered so far; a document is written in pieces of its own size.
+  virtual void flush() = 0;
+  // Writes whatever is left: the end of a document, with the messages it holds.
+  virtual void finish() = 0;
+};
+
+// Standard error's diagnostics: the ones a run over files has set up (DiagnosticsScope), or
+// else gcc's lines.
+Diagnostics& standardError();
+
+// Sets standard error up in `format` for a run over files, until it goes: standard error then
+// holds lines of that format, or exactly one document, which finish() ends and which states that
+// the findings' columns count `columns`.
+class DiagnosticsScope {
+ public:
+  DiagnosticsScope(FindingFormat format, ColumnUnit columns);
+  ~DiagnosticsScope();
+  DiagnosticsScope(const DiagnosticsScope&) = delete;
+  DiagnosticsScope& operator=(const DiagnosticsScope&) = delete;
+
+  void finish() { diagnostics_->finish(); }
+
+ private:
+  std::unique_ptr<Diagnostics> diagnostics_;
+};
+
+// Hands the findings of one file to standard error's diagnostics, counting them. What is gathered
+// is written at the latest when the printer goes, also when an error ends the run.
 class FindingPrinter {
  public:
-  FindingPrinter(const std::string& file, const char* severity)
-      : file_(printableName(file)), severity_(std::string(": ") + severity + ": ") {}
+  FindingPrinter(std::string file, const char* severity)
+      : diagnostics_(standardError()), file_(std::move(file)), severity_(severity) {}
   ~FindingPrinter() { flush(); }
   FindingPrinter(const FindingPrinter&) = delete;
   FindingPrinter& operator=(const FindingPrinter&) = delete;
 
-  void print(const Finding& finding);
-  void flush();
+  void print(const Finding& finding) {
+    ++count_;
+    diagnostics_.finding(file_, severity_, finding);
+  }
+  void flush() { diagnostics_.flush(); }
   std::size_t count() const { return count_; }
 
  private:
+  Diagnostics& diagnostics_;  // those in effect when the printer was made
   std::string file_;
-  std::string severity_;  // ": warning: ", what comes between column and message
-  std::string gathered_;
+  const char* severity_;  // "error" or "warning"
   std::size_t count_ = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include "app/check_files.h"
 #include "app/command_line.h"
+#include "app/diagnostics.h"
 #include "app/exit_status.h"
 #include "app/help.h"
 #include "app/options.h"
@@ -17,6 +18,21 @@
 
 namespace wqnprep {
 namespace {
+
+// A run over files, with standard error in the format the settings name: an error that ends the
+// run is one of its messages, and comes before a document's end.
+template <typename RunOverFiles>
+int withDiagnostics(const Settings& settings, RunOverFiles runOverFiles) {
+  DiagnosticsScope diagnostics(settings.findingFormat, settings.columnUnit);
+  int status = kFailure;
+  try {
+    status = runOverFiles();
+  } catch (const std::exception& error) {
+    reportError(error);
+  }
+  diagnostics.finish();
+  return status;
+}
 
 int run(const Settings& settings) {
   switch (settings.action) {
@@ -33,11 +49,12 @@ int run(const Settings& settings) {
       printUsage(settings.program);
       return kUsageError;
     case Action::kCheck:
-      return checkFiles(settings);
+      return withDiagnostics(settings, [&] { return checkFiles(settings); });
     case Action::kPreprocessIntoFolder:
-      return preprocessIntoFolder(settings);
+      return withDiagnostics(settings, [&] { return preprocessIntoFolder(settings); });
     case Action::kPreprocess:
-      return preprocessFile(settings.paths[0], settings.paths[1], settings);
+      return withDiagnostics(
+          settings, [&] { return preprocessFile(settings.paths[0], settings.paths[1], settings); });
   }
   throw std::logic_error("unhandled command-line action");
 }

@@ -51,6 +51,10 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "what COLUMN counts: 'display' (the default) as editors do,\n"
      "a tab to the next multiple of 8 and a wide character as\n"
      "2; or 'byte'"},
+    {"format", '\0', "FORMAT",
+     "write findings as FORMAT: gcc (the default), msvc or\n"
+     "github lines, or one json or sarif document for the\n"
+     "run, which holds its error messages too"},
     {"check", '\0', "",
      "report every finding in each FILE as an error, write\n"
      "nothing, and exit with status 1 if there was any; a\n"

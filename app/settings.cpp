@@ -23,10 +23,11 @@ constexpr OptionRow kCheck = optionRow("check");
 constexpr OptionRow kOutputDir = optionRow("output-dir");
 constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
 constexpr OptionRow kExtension = optionRow("extension");
+constexpr OptionRow kFormat = optionRow("format");
 
 // The one place that decides which option wins (a mistake in the options comes before all of
-// them, and a wrong --ignore right after it): --help, --version and --list, which act alone
-// whatever else is given, then --check (any number of files, nothing written), then
+// them, and a wrong --ignore or --format right after it): --help, --version and --list, which act
+// alone whatever else is given, then --check (any number of files, nothing written), then
 // --output-dir (any number of inputs), and only then the run of the two-path form, which needs
 // exactly two paths. What --check and --output-dir go with is up to wrongCombination.
 Action requestedAction(const CommandLine& commandLine) {
@@ -119,6 +120,19 @@ std::optional<std::string> extensionsOf(const std::vector<std::string>& values,
   return std::nullopt;
 }
 
+// The format the last --format names; when a name is no format, why the command line is wrong.
+std::optional<std::string> findingFormatOf(const std::vector<std::string>& names,
+                                           FindingFormat& format) {
+  for (const std::string& name : names) {
+    const std::optional<FindingFormat> named = findingFormatNamed(name);
+    if (!named) {
+      return "--format=" + name + ": no such format; the formats are " + findingFormatNames();
+    }
+    format = *named;
+  }
+  return std::nullopt;
+}
+
 // The unit the last --column-unit names; when it names none, why the command line is wrong.
 std::optional<std::string> columnUnitOf(const std::vector<std::string>& names, ColumnUnit& unit) {
   if (names.empty()) return std::nullopt;
@@ -138,11 +152,19 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (commandLine.mistake)
     return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
   settings.action = requestedAction(commandLine);
-  // A wrong value of --ignore, --extension or --column-unit is a wrong command line too, and so
-  // comes before whatever the other options ask for.
+  // A wrong value of --ignore, --extension, --column-unit or --format is a wrong command line
+  // too, and so comes before whatever the other options ask for.
   std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
   if (!reason) reason = extensionsOf(commandLine.values(kExtension), settings.extensions);
   if (!reason) reason = columnUnitOf(commandLine.values(kColumnUnit), settings.columnUnit);
+  if (!reason) reason = findingFormatOf(commandLine.values(kFormat), settings.findingFormat);
+  if (!reason && settings.findingFormat == FindingFormat::kSarif) {
+    // SARIF states columns only in characters (or UTF-16 units), not as --column-unit counts.
+    if (!commandLine.values(kColumnUnit).empty()) {
+      reason = "--column-unit does not go with --format=sarif, whose columns count characters";
+    }
+    settings.columnUnit = ColumnUnit::kCodePoint;
+  }
   if (!reason) reason = wrongCombination(commandLine, settings.action);
   if (reason) return WrongCommandLine{describeWrongCommandLine(settings.program, *reason)};
   settings.paths = commandLine.paths;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/finding_format.h"
 #include "findings/finding.h"
 
 namespace wqnprep {
@@ -34,7 +35,8 @@ struct Settings {
   // The endings of the file names taken from a folder given to --check or -d, each with its dot.
   std::vector<std::string> extensions{".sql"};  // of --extension
   OnFinding onFinding = OnFinding::pass;
-  FindingKinds kinds = kAllFindingKinds;  // those reported
+  FindingKinds kinds = kAllFindingKinds;              // those reported
+  FindingFormat findingFormat = FindingFormat::kGcc;  // of --format
   // What the column of a finding counts: every report of findings, in any format, uses this.
   ColumnUnit columnUnit = ColumnUnit::kDisplay;
 };

@@ -1,24 +1,17 @@
-// Everything the program tells on standard error outside the findings: one line per message.
+// Everything the program tells on standard error outside the findings: one line per message, in
+// the order it comes among the findings, or, in a document format, inside the document
+// (app/diagnostics.h).
 #pragma once
 
-#include <cstdio>
 #include <exception>
-#include <new>
 #include <string>
 
 namespace wqnprep {
 
 // One line on standard error. Nothing is left to tell if that fails; the exit status still does.
-inline void printToStandardError(const std::string& line) {
-  (void)std::fputs((line + '\n').c_str(), stderr);
-  (void)std::fflush(stderr);
-}
+void printToStandardError(const std::string& line);
 
 // "Error: " and what went wrong.
-inline void reportError(const std::exception& error) {
-  printToStandardError(dynamic_cast<const std::bad_alloc*>(&error) != nullptr
-                           ? std::string("Error: out of memory")
-                           : std::string("Error: ") + error.what());
-}
+void reportError(const std::exception& error);
 
 }  // namespace wqnprep

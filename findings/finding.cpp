@@ -40,7 +40,15 @@ std::optional<FindingKind> findingKindNamed(std::string_view name) {
 }
 
 std::string_view columnUnitName(ColumnUnit unit) {
-  return unit == ColumnUnit::kByte ? "byte" : "display";
+  switch (unit) {
+    case ColumnUnit::kDisplay:
+      return "display";
+    case ColumnUnit::kByte:
+      return "byte";
+    case ColumnUnit::kCodePoint:
+      return "codepoint";
+  }
+  return {};
 }
 
 std::optional<ColumnUnit> columnUnitNamed(std::string_view name) {

@@ -67,11 +67,12 @@ inline constexpr FindingKinds kAllFindingKinds = [] {
 
 // What a column counts, as GCC's -fdiagnostics-column-unit: display columns, where an editor puts
 // the cursor (a tab advances to the next multiple of 8, an East Asian wide character counts 2,
-// any other character or invalid UTF-8 byte 1), or bytes. A byte-order mark at the start of the
-// input is no column in either.
-enum class ColumnUnit : std::uint8_t { kDisplay, kByte };
+// any other character or invalid UTF-8 byte 1), or bytes; or, for SARIF, which knows no display
+// columns, characters (Unicode code points, an invalid UTF-8 byte counting 1). A byte-order mark
+// at the start of the input is no column in any.
+enum class ColumnUnit : std::uint8_t { kDisplay, kByte, kCodePoint };
 
-// "display" or "byte", as --column-unit takes it and a report states it.
+// "display", "byte" or "codepoint", as a report states it; --column-unit takes the first two.
 std::string_view columnUnitName(ColumnUnit unit);
 std::optional<ColumnUnit> columnUnitNamed(std::string_view name);
 
@@ -80,6 +81,8 @@ struct Finding {
   std::uint64_t line;    // of the finding's first byte, counted from 1
   std::uint64_t column;  // of the finding's first byte, counted from 1 in the scanner's ColumnUnit
   std::string message;   // e.g. "unknown type 'X'; did you mean 'Y'?"
+  // What the message suggests ("Y"), or empty when it suggests nothing.
+  std::string suggestion;
 };
 
 }  // namespace wqnprep

@@ -242,14 +242,8 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
   const std::string_view row = text(name, nameEnd);
   const std::string_view rowEnd = cut ? "...'" : "'";
   const std::string_view meant = cut ? std::string_view() : suggester_.rowFor(type, row);
-  if (meant.empty()) {
-    report(FindingKind::kUnknownEnumerator, start,
-           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'"});
-  } else {
-    report(FindingKind::kUnknownEnumerator, start,
-           {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'; did you mean '",
-            meant, "'?"});
-  }
+  report(FindingKind::kUnknownEnumerator, start,
+         {"unknown enumerator '", row, rowEnd, " of '", typeNames_[type], "'"}, meant);
 }
 
 // A type name standing as a word, then a single colon, a dot, "::" and blanks, or blanks and
@@ -283,8 +277,8 @@ void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
     if (closest.empty()) return;
     meant = typeNames_[type] + "::" + closest;
   }
-  report(FindingKind::kUnknownEnumerator, start,
-         {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
+  report(FindingKind::kUnknownEnumerator, start, {"'", text(start, nameEnd), "' is not a token"},
+         meant);
 }
 
 // A word close to a type name (as a suggestion would name it), a single colon, and a row of that
@@ -309,8 +303,7 @@ void FindingScanner::visitMisspeltWithOneColon(std::size_t start, std::size_t co
     if (closest.empty()) return;
     meant = typeNames_[*type] + "::" + closest;
   }
-  report(FindingKind::kUnknownType, start,
-         {"'", text(start, nameEnd), "' is not a token; did you mean '", meant, "'?"});
+  report(FindingKind::kUnknownType, start, {"'", text(start, nameEnd), "' is not a token"}, meant);
 }
 
 // The end of the name that starts at `name`, no longer than a token and followed by no name
@@ -354,8 +347,7 @@ void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
   } else {
     return;
   }
-  report(FindingKind::kUnknownType, start,
-         {"unknown type '", word, "'; did you mean '", meant, "'?"});
+  report(FindingKind::kUnknownType, start, {"unknown type '", word, "'"}, meant);
 }
 
 // A word of about the length of a placeholder: the name itself glued to a longer one, or a
@@ -368,8 +360,7 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
   }
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
   if (const std::string* meant = suggester_.placeholderFor(word)) {
-    report(FindingKind::kUnknownPlaceholder, start,
-           {"unknown placeholder '", word, "'; did you mean '", *meant, "'?"});
+    report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", word, "'"}, *meant);
   }
 }
 
@@ -386,8 +377,7 @@ void FindingScanner::visitNameRun(std::size_t start) {
   if (end - start < static_cast<std::size_t>(kLongRun)) return;
   const std::string_view run = text(start, end);
   if (const std::string* meant = suggester_.placeholderInSnakeCase(run)) {
-    report(FindingKind::kUnknownPlaceholder, start,
-           {"unknown placeholder '", run, "'; did you mean '", *meant, "'?"});
+    report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", run, "'"}, *meant);
     return;
   }
   if (!placeholderLength(end - start)) return;
@@ -402,8 +392,7 @@ void FindingScanner::visitNameRun(std::size_t start) {
     from = to + 1;
   }
   if (const std::string* meant = suggester_.placeholderFor(run)) {
-    report(FindingKind::kUnknownPlaceholder, start,
-           {"unknown placeholder '", run, "'; did you mean '", *meant, "'?"});
+    report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", run, "'"}, *meant);
   }
 }
 
@@ -498,9 +487,9 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
     width_ = 0;
     if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) endLine();
   }
-  if (unit_ == ColumnUnit::kDisplay) {
-    width_ = displayWidthAfter(width_, std::string_view(from, static_cast<std::size_t>(to - from)));
-  }
+  const std::string_view counted(from, static_cast<std::size_t>(to - from));
+  if (unit_ == ColumnUnit::kDisplay) width_ = displayWidthAfter(width_, counted);
+  if (unit_ == ColumnUnit::kCodePoint) width_ = characterCountAfter(width_, counted);
   countedTo_ = bufferAt_ + index;
 }
 
@@ -518,16 +507,23 @@ void FindingScanner::endLine() {
 }
 
 void FindingScanner::report(FindingKind kind, std::size_t start,
-                            std::initializer_list<std::string_view> message) {
+                            std::initializer_list<std::string_view> message,
+                            std::string_view suggestion) {
   if (!kinds_[static_cast<std::size_t>(kind)]) return;
   countLinesUpTo(start);
   if (pendingCount_ == pending_.size()) pending_.emplace_back();
   Finding& finding = pending_[pendingCount_++];
   finding.kind = kind;
   finding.line = line_;
-  finding.column = unit_ == ColumnUnit::kDisplay ? width_ + 1 : bufferAt_ + start - lineStart_ + 1;
+  finding.column = unit_ == ColumnUnit::kByte ? bufferAt_ + start - lineStart_ + 1 : width_ + 1;
   finding.message.clear();
   for (std::string_view part : message) finding.message += part;
+  finding.suggestion = suggestion;
+  if (!suggestion.empty()) {
+    finding.message += "; did you mean '";
+    finding.message += suggestion;
+    finding.message += "'?";
+  }
 }
 
 }  // namespace wqnprep

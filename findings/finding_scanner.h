@@ -66,9 +66,10 @@ class FindingScanner {
   void checkByteOrderMark(bool atEnd);
   void countLinesUpTo(std::size_t index);
   void endLine();
-  // Holds a finding whose message is the parts of `message` one after another until its line
-  // ends.
-  void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message);
+  // Holds, until its line ends, a finding whose message is the parts of `message` one after
+  // another, then, when there is a `suggestion`, "; did you mean 'SUGGESTION'?".
+  void report(FindingKind kind, std::size_t start, std::initializer_list<std::string_view> message,
+              std::string_view suggestion = {});
 
   FindingHandler handler_;
   FindingKinds kinds_;
@@ -86,7 +87,7 @@ class FindingScanner {
   std::uint64_t countedTo_ = 0;  // input offset up to which lines are counted
   std::uint64_t line_ = 1;
   std::uint64_t lineStart_ = 0;  // input offset of the current line's first byte
-  std::uint64_t width_ = 0;      // display width of the current line up to countedTo_
+  std::uint64_t width_ = 0;      // columns of the current line up to countedTo_, unless bytes
   bool byteOrderMarkChecked_ = false;
 
   // The findings of the current line, the first pendingCount_ of pending_: the room of their

@@ -130,6 +130,11 @@ std::error_code createFolder(const std::string& path);
 std::string fileNameOf(const std::string& path);
 // The path of the file called `name` in `folder`.
 std::string pathIn(const std::string& folder, const std::string& name);
+// `path` as the path of a URI, with '/' between its components: "sub/a.sql" for "sub\a.sql" on
+// Windows. An absolute path begins with one '/' ("/tmp/a.sql"; "/C:/a.sql" for "C:\a.sql"), or
+// with two when it names a share on another host ("//host/share/a.sql" for
+// "\\host\share\a.sql").
+std::string uriPathOf(const std::string& path);
 
 // Copies `from`, from its current position to its end, to `to` at its current position.
 std::error_code copyRest(File& from, File& to);

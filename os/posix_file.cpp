@@ -9,6 +9,7 @@
 #include <sys/vfs.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -264,6 +265,13 @@ std::string fileNameOf(const std::string& path) {
 
 std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+// POSIX leaves it to the system what a path beginning with exactly two slashes names; Linux, like
+// most, reads it as one.
+std::string uriPathOf(const std::string& path) {
+  if (!path.starts_with('/')) return path;
+  return path.substr(std::min(path.find_first_not_of('/'), path.size()) - 1);
 }
 
 void writeToStandardError(const char* text, std::size_t size) noexcept {

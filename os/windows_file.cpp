@@ -268,6 +268,15 @@ std::string pathIn(const std::string& folder, const std::string& name) {
   return folder + '\\' + name;
 }
 
+std::string uriPathOf(const std::string& path) {
+  std::string slashed = path;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  const bool drive =
+      slashed.size() >= 3 && slashed[1] == ':' && slashed[2] == '/' &&
+      ((slashed[0] >= 'A' && slashed[0] <= 'Z') || (slashed[0] >= 'a' && slashed[0] <= 'z'));
+  return drive ? "/" + slashed : slashed;
+}
+
 void writeToStandardError(const char* text, std::size_t size) noexcept {
   DWORD written = 0;
   (void)::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text,

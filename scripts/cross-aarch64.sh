@@ -5,6 +5,6 @@
 # outside CMake's reach of the emulator.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-packages.sh cmake ninja-build libboost-dev googletest g++-aarch64-linux-gnu \
-  libc6-dev-arm64-cross qemu-user groff-base
+scripts/install-packages.sh cmake ninja-build libboost-dev nlohmann-json3-dev googletest \
+  g++-aarch64-linux-gnu libc6-dev-arm64-cross qemu-user groff-base
 cmake --workflow --preset aarch64

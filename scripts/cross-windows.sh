@@ -4,8 +4,8 @@
 # Extra arguments go to ctest (for instance -R WindowsEndToEnd).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-packages.sh cmake ninja-build libboost-dev googletest g++-mingw-w64-x86-64-posix \
-  wine wine64
+scripts/install-packages.sh cmake ninja-build libboost-dev nlohmann-json3-dev googletest \
+  g++-mingw-w64-x86-64-posix wine wine64
 export WINEDEBUG=-all
 cmake --preset windows >/dev/null
 cmake --build --preset windows

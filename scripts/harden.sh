@@ -4,8 +4,8 @@
 #   scripts/harden.sh [FUZZ_SECONDS]     (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-packages.sh cmake ninja-build g++ libboost-dev libgtest-dev libgmock-dev \
-  groff-base clang clang-tidy cppcheck libclang-rt-14-dev
+scripts/install-packages.sh cmake ninja-build g++ libboost-dev nlohmann-json3-dev libgtest-dev \
+  libgmock-dev groff-base clang clang-tidy cppcheck libclang-rt-14-dev
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake --workflow --preset asan

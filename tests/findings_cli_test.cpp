@@ -166,6 +166,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"--column-unit=byte", "--column-unit=display"},
                                  1,
                                  "in.sql:1:9: error: "},
+                      ColumnCase{
+                          "SarifCountsCharacters", {"--format=sarif"}, 1, "\"startColumn\":5"},
+                      ColumnCase{"NoOtherUnitInSarif",
+                                 {"--format=sarif", "--column-unit=display"},
+                                 2,
+                                 "wqnprep: --column-unit does not go with --format=sarif, whose "
+                                 "columns count characters\n"},
                       ColumnCase{"NoSuchUnit",
                                  {"--column-unit=bytes"},
                                  2,

@@ -225,6 +225,11 @@ INSTANTIATE_TEST_SUITE_P(
                         "wqnprep",
                         {"--help=all"},
                         "wqnprep: option '--help' doesn't allow an argument"},
+        WrongOptionCase{"UnknownFindingFormatBeforeHelp",
+                        "wqnprep",
+                        {"--help", "--format=xml"},
+                        "wqnprep: --format=xml: no such format; the formats are gcc, msvc, github, "
+                        "json, sarif"},
         WrongOptionCase{"ProgramNameFromThePath",
                         "/opt/tools/prep.exe",
                         {"--bogus", "a", "b"},

@@ -97,9 +97,9 @@ bool plainAscii(const char* p) {
   return !hasTab && (bytes & (kOnes * 0x80)) == 0;
 }
 
-}  // namespace
-
-std::uint64_t displayWidthAfter(std::uint64_t width, std::string_view bytes) {
+// Display columns, or with `kDisplay` false characters: tabs and wide characters one each.
+template <bool kDisplay>
+std::uint64_t columnsAfter(std::uint64_t width, std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
     if (bytes.size() - i >= 8 && plainAscii(bytes.data() + i)) {
@@ -107,18 +107,28 @@ std::uint64_t displayWidthAfter(std::uint64_t width, std::string_view bytes) {
       continue;
     }
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte == '\t') {
+    if (byte == '\t' && kDisplay) {
       width = (width / 8 + 1) * 8, ++i;
     } else if (byte < 0x80) {
       ++width, ++i;
     } else {
       char32_t code = 0;
       const std::size_t length = decode(bytes.substr(i), code);
-      width += length > 0 && isWide(code) ? 2 : 1;
+      width += kDisplay && length > 0 && isWide(code) ? 2 : 1;
       i += std::max<std::size_t>(length, 1);
     }
   }
   return width;
+}
+
+}  // namespace
+
+std::uint64_t displayWidthAfter(std::uint64_t width, std::string_view bytes) {
+  return columnsAfter<true>(width, bytes);
+}
+
+std::uint64_t characterCountAfter(std::uint64_t count, std::string_view bytes) {
+  return columnsAfter<false>(count, bytes);
 }
 
 std::size_t characterBoundary(std::string_view text, std::size_t at) {
