@@ -63,6 +63,12 @@ Split splitFolder(const std::wstring& path) {
   return {path.substr(0, root ? separator + 1 : separator), path.substr(separator + 1)};
 }
 
+// A missing folder is "path not found", as the system says when the folder is on the way to a
+// file; its "file not found" for the folder itself would tell two reasons for one case.
+std::error_code folderError(DWORD code) {
+  return windows::errorFrom(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
+}
+
 File standardStream(DWORD which) {
   // Without such a stream the handle is null or invalid; using it then reports the error.
   return {toHandle(::GetStdHandle(which)), false};
@@ -162,7 +168,7 @@ std::error_code checkCreatable(const std::string& path) {
   // right, the one creating a file in it needs, without creating anything.
   const HANDLE handle = ::CreateFileW(split.folder.c_str(), FILE_ADD_FILE, kShareAll, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return lastError();
+  if (handle == INVALID_HANDLE_VALUE) return folderError(::GetLastError());
   BY_HANDLE_FILE_INFORMATION status{};
   const std::error_code error =
       ::GetFileInformationByHandle(handle, &status) ? std::error_code{} : lastError();
@@ -211,7 +217,7 @@ std::error_code checkFolder(const std::string& path) {
   std::wstring wide;
   if (const std::error_code error = windows::toWide(path, wide)) return error;
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return lastError();
+  if (attributes == INVALID_FILE_ATTRIBUTES) return folderError(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     return std::make_error_code(std::errc::not_a_directory);
   return {};
