@@ -3,8 +3,9 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <cstdio>
 #include <string_view>
+
+#include "os/file.h"
 
 namespace wqnprep {
 
@@ -42,8 +43,7 @@ void FindingPrinter::print(const Finding& finding) {
 // Nothing is left to tell if the write fails; the exit status still does.
 void FindingPrinter::flush() {
   if (gathered_.empty()) return;
-  (void)std::fwrite(gathered_.data(), 1, gathered_.size(), stderr);
-  (void)std::fflush(stderr);
+  (void)os::writeText(os::StandardStream::error, gathered_);
   gathered_.clear();
 }
 

@@ -1,17 +1,17 @@
 // Everything the program tells on standard error outside the findings: one line per message.
 #pragma once
 
-#include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
+
+#include "os/file.h"
 
 namespace wqnprep {
 
 // One line on standard error. Nothing is left to tell if that fails; the exit status still does.
 inline void printToStandardError(const std::string& line) {
-  (void)std::fputs((line + '\n').c_str(), stderr);
-  (void)std::fflush(stderr);
+  (void)os::writeText(os::StandardStream::error, line + '\n');
 }
 
 // "Error: " and what went wrong.

@@ -266,9 +266,9 @@ std::string pathIn(const std::string& folder, const std::string& name) {
   return folder.empty() || folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
-void writeToStandardError(const char* text, std::size_t size) noexcept {
-  const ssize_t written = ::write(STDERR_FILENO, text, size);
-  (void)written;
+std::error_code writeText(StandardStream stream, std::string_view text) noexcept {
+  File borrowed(stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO, false);
+  return borrowed.write(text.data(), text.size());
 }
 
 }  // namespace wqnprep::os

@@ -83,8 +83,7 @@ int runWithUtf8Arguments(int argc, wchar_t* argv[], const Program& program) {
   try {
     status = runWithArguments(argc, argv, program);
   } catch (const std::bad_alloc&) {
-    static constexpr char kMessage[] = "Error: out of memory\n";
-    writeToStandardError(kMessage, sizeof kMessage - 1);
+    (void)writeText(StandardStream::error, "Error: out of memory\n");
   }
 
   if (consolePage != 0) (void)::SetConsoleOutputCP(consolePage);

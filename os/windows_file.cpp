@@ -1,6 +1,7 @@
 // The Windows implementation of open files: Win32 handles, read and written as bytes, with no
 // translation of line ends.
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "os/file.h"
@@ -274,11 +275,38 @@ std::string pathIn(const std::string& folder, const std::string& name) {
   return folder + '\\' + name;
 }
 
-void writeToStandardError(const char* text, std::size_t size) noexcept {
-  DWORD written = 0;
-  (void)::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text,
-                    static_cast<DWORD>(std::min<std::size_t>(size, kMaxTransfer)), &written,
-                    nullptr);
+// A console takes characters: bytes written to it are decoded one write at a time, so a
+// character whose bytes arrive in two writes would show as two replacement characters.
+std::error_code writeText(StandardStream stream, std::string_view text) noexcept {
+  const HANDLE handle =
+      ::GetStdHandle(stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (!::GetConsoleMode(handle, &mode)) {
+    File borrowed(toHandle(handle), false);
+    return borrowed.write(text.data(), text.size());
+  }
+  std::array<wchar_t, 4096> wide{};  // a UTF-8 byte is at most one UTF-16 unit
+  while (!text.empty()) {
+    std::size_t piece = std::min(text.size(), wide.size());
+    // A piece ends where a character does: back over up to three continuation bytes.
+    for (int back = 0; back < 3 && piece < text.size() && piece > 1 &&
+                       (static_cast<unsigned char>(text[piece]) & 0xC0) == 0x80;
+         ++back) {
+      --piece;
+    }
+    const int count = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(piece),
+                                            wide.data(), static_cast<int>(wide.size()));
+    if (count == 0) return lastError();
+    for (DWORD done = 0; done < static_cast<DWORD>(count);) {
+      DWORD put = 0;
+      if (!::WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(count) - done, &put,
+                           nullptr))
+        return lastError();
+      done += put;
+    }
+    text.remove_prefix(piece);
+  }
+  return {};
 }
 
 }  // namespace wqnprep::os

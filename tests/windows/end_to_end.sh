@@ -245,6 +245,19 @@ if $under_wine; then
   expect_file out/A.sql 'WQNRuleID::applicableForNone\n'
   expect_file out/b.sql 'WQNRuleID::applicableForNone\n'
   expect_no_file out/a.sqlite
+
+  # script gives the program a terminal, which Wine makes its console; what the console shows
+  # comes back as UTF-8 with the console's escape sequences.
+  if command -v script >/dev/null; then
+    begin "a console shows the characters of a message"
+    name=$'missing-\xc3\xa9\xe6\x97\xa5\xe6\x9c\xac.sql'
+    LANG=C.UTF-8 script -qec "$(printf '%q ' "${runner[@]}" cmd /c "$program_for_cmd" "$name" out.sql)" \
+      /dev/null </dev/null >../console
+    status=$?
+    expect_status 1
+    shown=$(sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' ../console)
+    [[ $shown == *"$name"* ]] || fail "the console showed $(printf %q "$shown")"
+  fi
 fi
 
 cd / || exit 1
