@@ -16,9 +16,9 @@ struct TypedArgument {
 std::vector<TypedArgument> splitCommandLine(std::wstring_view line);
 
 // The paths `pattern` matches, '*' standing for any characters of a name and '?' for one, in any
-// of its components, without regard to case as names compare; in order of the whole path, also
-// without regard to case. Names that begin with '.' match only a component that does too. Empty
-// when nothing matches or `pattern` has no wildcard.
+// of its components, without regard to case as names compare; in the byte order of the paths, as
+// a folder's files are taken. Names that begin with '.' match only a component that does too.
+// Empty when nothing matches or `pattern` has no wildcard.
 std::vector<std::string> matchingPaths(const std::string& pattern);
 
 }  // namespace wqnprep::os::windows

@@ -108,15 +108,13 @@ bool exists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// By name without regard to case, one component after another: "sub\x" before "sub.sql\x".
-bool comesBefore(const std::wstring& a, const std::wstring& b) {
-  std::wstring first = a;
-  std::wstring second = b;
-  for (std::wstring* key : {&first, &second})
-    std::replace_if(key->begin(), key->end(), isSeparator, L'\1');
-  const int order = ::CompareStringOrdinal(first.data(), static_cast<int>(first.size()),
-                                           second.data(), static_cast<int>(second.size()), TRUE);
-  return order == CSTR_EQUAL ? a < b : order == CSTR_LESS_THAN;
+// In the byte order of the paths, a separator counting as '/': the order a folder's files are
+// taken in (app/input_paths.cpp), whichever separator was typed.
+bool comesBefore(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x == '\\' ? '/' : x) <
+           static_cast<unsigned char>(y == '\\' ? '/' : y);
+  });
 }
 
 }  // namespace
@@ -154,10 +152,10 @@ std::vector<std::string> matchingPaths(const std::string& pattern) {
   }
   if (literalTail) std::erase_if(paths, [](const std::wstring& path) { return !exists(path); });
 
-  std::sort(paths.begin(), paths.end(), comesBefore);
   std::vector<std::string> result;
   result.reserve(paths.size());
   for (const std::wstring& path : paths) result.push_back(toUtf8(path));
+  std::sort(result.begin(), result.end(), comesBefore);
   return result;
 }
 

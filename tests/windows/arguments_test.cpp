@@ -98,8 +98,8 @@ class Wildcards : public ::testing::TestWithParam<Match> {};
 TEST_P(Wildcards, MatchAsInAShell) {
   ScratchDir dir;
   for (const char* folder : {"sub", "sub2", "sub.sql"}) makeFolder(dir.file(folder));
-  for (const char* file : {"b.sql", "A.sql", "c.SQL", "a.sqlite", ".hidden.sql", "sub/x.sql",
-                           "sub2/y.sql", "sub2/x.txt"}) {
+  for (const char* file : {"b.sql", "B2.sql", "A.sql", "c.SQL", "a.sqlite", ".hidden.sql",
+                           "sub/x.sql", "sub2/y.sql", "sub2/x.txt"}) {
     writeFile(dir.file(file), "x\n");
   }
   std::vector<std::string> expected;
@@ -107,14 +107,14 @@ TEST_P(Wildcards, MatchAsInAShell) {
   EXPECT_EQ(os::windows::matchingPaths(dir.file(GetParam().pattern)), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Patterns, Wildcards,
-                         ::testing::Values(Match{"*.sql", {"A.sql", "b.sql", "c.SQL", "sub.sql"}},
-                                           Match{"?.sql", {"A.sql", "b.sql", "c.SQL"}},
-                                           Match{".*.sql", {".hidden.sql"}},
-                                           Match{"s*/x.*", {"sub/x.sql", "sub2/x.txt"}},
-                                           Match{"sub?\\*.sql", {"sub2\\y.sql"}},
-                                           Match{"s*\\", {"sub\\", "sub.sql\\", "sub2\\"}},
-                                           Match{"none*.sql", {}}, Match{"A.sql", {}}));
+INSTANTIATE_TEST_SUITE_P(
+    Patterns, Wildcards,
+    ::testing::Values(Match{"*.sql", {"A.sql", "B2.sql", "b.sql", "c.SQL", "sub.sql"}},
+                      Match{"?.sql", {"A.sql", "b.sql", "c.SQL"}}, Match{".*.sql", {".hidden.sql"}},
+                      Match{"s*/x.*", {"sub/x.sql", "sub2/x.txt"}},
+                      Match{"sub?\\*.sql", {"sub2\\y.sql"}},
+                      Match{"s*\\", {"sub.sql\\", "sub\\", "sub2\\"}}, Match{"none*.sql", {}},
+                      Match{"A.sql", {}}));
 
 }  // namespace
 }  // namespace wqnprep::testing
