@@ -7,8 +7,9 @@ using Kind = CommandLineMistake::Kind;
 
 class Parser {
  public:
-  Parser(std::span<const OptionSpec> table, int argc, const char* const argv[])
-      : table_(table), argc_(argc), argv_(argv) {
+  Parser(std::span<const OptionSpec> table, std::span<const OptionAlias> aliases, int argc,
+         const char* const argv[])
+      : table_(table), aliases_(aliases), argc_(argc), argv_(argv) {
     line_.given.resize(table.size());
   }
 
@@ -16,8 +17,12 @@ class Parser {
     bool optionsEnded = false;
     for (next_ = 1; next_ < argc_ && !line_.mistake;) {
       const std::string_view arg = argv_[next_++];
-      if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-        line_.paths.emplace_back(arg);
+      if (optionsEnded) {
+        path(arg);
+      } else if (const OptionAlias* alias = aliasSpelt(arg)) {
+        line_.given[alias->row.index].emplace_back();
+      } else if (arg.size() < 2 || arg[0] != '-') {
+        path(arg);
       } else if (arg == "--") {
         optionsEnded = true;
       } else if (arg[1] == '-') {
@@ -30,6 +35,18 @@ class Parser {
   }
 
  private:
+  void path(std::string_view arg) {
+    line_.paths.emplace_back(arg);
+    line_.pathArguments.push_back(next_ - 1);
+  }
+
+  const OptionAlias* aliasSpelt(std::string_view arg) const {
+    for (const OptionAlias& alias : aliases_) {
+      if (alias.spelling == arg) return &alias;
+    }
+    return nullptr;
+  }
+
   // "--name", "--name=VALUE" or "--name VALUE".
   void longOption(std::string_view arg) {
     const std::string_view body = arg.substr(2);
@@ -85,6 +102,7 @@ class Parser {
   }
 
   std::span<const OptionSpec> table_;
+  std::span<const OptionAlias> aliases_;
   int argc_;
   const char* const* argv_;
   int next_ = 1;
@@ -93,9 +111,9 @@ class Parser {
 
 }  // namespace
 
-CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc,
-                             const char* const argv[]) {
-  return Parser(table, argc, argv).run();
+CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc, const char* const argv[],
+                             std::span<const OptionAlias> aliases) {
+  return Parser(table, aliases, argc, argv).run();
 }
 
 }  // namespace wqnprep

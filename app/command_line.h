@@ -23,6 +23,12 @@ struct OptionRow {
   std::size_t index;
 };
 
+// Another spelling of an option that takes no value, taken where an option may stand ("/?").
+struct OptionAlias {
+  std::string_view spelling;
+  OptionRow row;
+};
+
 // Why a command line cannot be used, with the option as it was typed ("--strcit", "-x").
 struct CommandLineMistake {
   enum class Kind { kUnknownOption, kMissingArgument, kUnexpectedArgument };
@@ -35,6 +41,7 @@ struct CommandLine {
   // option that takes none. Any option may be given more than once.
   std::vector<std::vector<std::string>> given;
   std::vector<std::string> paths;             // everything that is not an option, in order
+  std::vector<int> pathArguments;             // where each of them is in argv
   std::optional<CommandLineMistake> mistake;  // the first one; parsing stops there
 
   bool has(OptionRow row) const { return !given[row.index].empty(); }
@@ -44,7 +51,8 @@ struct CommandLine {
 // Options may come before, between or after the paths; "--" ends them, so that a path after it
 // may begin with '-'. A lone "-" is a path (standard input or output). An option's value may be
 // attached ("--name=VALUE", "-xVALUE") or be the next argument ("--name VALUE", "-x VALUE"),
-// which is taken whatever it begins with.
-CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc, const char* const argv[]);
+// which is taken whatever it begins with. An argument spelt as one of `aliases` is its option.
+CommandLine parseCommandLine(std::span<const OptionSpec> table, int argc, const char* const argv[],
+                             std::span<const OptionAlias> aliases = {});
 
 }  // namespace wqnprep

@@ -1,12 +1,13 @@
 #include "app/diagnostics.h"
 
-#include <cstdio>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "app/finding_documents.h"
 #include "app/finding_lines.h"
+
+#include "os/file.h"
 
 namespace wqnprep {
 namespace {
@@ -17,9 +18,7 @@ constexpr std::size_t kGathered = std::size_t{32} * 1024;
 
 // Nothing is left to tell if the write fails; the exit status still does.
 void write(std::string_view text) {
-  if (text.empty()) return;
-  (void)std::fwrite(text.data(), 1, text.size(), stderr);
-  (void)std::fflush(stderr);
+  if (!text.empty()) (void)os::writeText(os::StandardStream::error, text);
 }
 
 // gcc, msvc and github: a line a finding, the messages between them in the order they come.

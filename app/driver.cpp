@@ -63,7 +63,7 @@ int run(const Settings& settings) {
 
 int runMain(int argc, char* argv[]) {
   try {
-    const auto settings = settingsFrom(parseCommandLine(kOptions, argc, argv),
+    const auto settings = settingsFrom(parseCommandLine(kOptions, argc, argv, kOptionAliases),
                                        argc > 0 && argv[0] != nullptr ? argv[0] : "wqnprep");
     if (const auto* wrong = std::get_if<WrongCommandLine>(&settings)) {
       printToStandardError(wrong->message);
@@ -74,6 +74,18 @@ int runMain(int argc, char* argv[]) {
     reportError(error);
     return kFailure;
   }
+}
+
+std::vector<bool> pathArguments(int argc, char* argv[]) {
+  std::vector<bool> paths(static_cast<std::size_t>(argc > 0 ? argc : 0), false);
+  for (const int at : parseCommandLine(kOptions, argc, argv, kOptionAliases).pathArguments)
+    paths[static_cast<std::size_t>(at)] = true;
+  return paths;
+}
+
+int refuseCommandLine(const std::string& programPath, const std::string& reason) {
+  printToStandardError(describeWrongCommandLine(programName(programPath), reason));
+  return kUsageError;
 }
 
 }  // namespace wqnprep

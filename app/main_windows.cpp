@@ -3,5 +3,6 @@
 #include "os/entry.h"
 
 int wmain(int argc, wchar_t* argv[]) {
-  return wqnprep::os::runWithUtf8Arguments(argc, argv, wqnprep::runMain);
+  return wqnprep::os::runWithUtf8Arguments(
+      argc, argv, {wqnprep::pathArguments, wqnprep::refuseCommandLine, wqnprep::runMain});
 }

@@ -81,4 +81,14 @@ consteval OptionRow optionRow(std::string_view name) {
   throw "no such option in kOptions";
 }
 
+// Windows programs show their help for /? and many for -?; elsewhere /? could name a file.
+#ifdef _WIN32
+inline constexpr auto kOptionAliases = std::to_array<OptionAlias>({
+    {"/?", optionRow("help")},
+    {"-?", optionRow("help")},
+});
+#else
+inline constexpr std::array<OptionAlias, 0> kOptionAliases{};
+#endif
+
 }  // namespace wqnprep

@@ -1,4 +1,5 @@
-// What an open file is on every system; closing it is each system's own (os/*_file.cpp).
+// What an open file is on every system, and the last-resort error write; closing a file and
+// writing text are each system's own (os/*_file.cpp).
 #include "os/file.h"
 
 #include <utility>
@@ -19,6 +20,10 @@ File& File::operator=(File&& other) noexcept {
     owned_ = other.owned_;
   }
   return *this;
+}
+
+void writeToStandardError(const char* text, std::size_t size) noexcept {
+  (void)writeText(StandardStream::error, {text, size});
 }
 
 }  // namespace wqnprep::os

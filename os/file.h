@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -139,8 +140,15 @@ std::string uriPathOf(const std::string& path);
 // Copies `from`, from its current position to its end, to `to` at its current position.
 std::error_code copyRest(File& from, File& to);
 
-// Writes to standard error without allocating, for when nothing else can report: before main,
-// or with memory exhausted. A failure is ignored, as nothing is left to report it to.
+enum class StandardStream { output, error };
+
+// Writes UTF-8 text that people read (help, messages, findings) to standard output or error: on
+// a console as the characters it spells, elsewhere as its bytes, unchanged. Allocates nothing,
+// so that it can report even with memory exhausted.
+std::error_code writeText(StandardStream stream, std::string_view text) noexcept;
+
+// Writes to standard error, for when nothing else can report: before main, or with memory
+// exhausted. A failure is ignored, as nothing is left to report it to.
 void writeToStandardError(const char* text, std::size_t size) noexcept;
 
 }  // namespace wqnprep::os

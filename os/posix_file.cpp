@@ -274,9 +274,9 @@ std::string uriPathOf(const std::string& path) {
   return path.substr(std::min(path.find_first_not_of('/'), path.size()) - 1);
 }
 
-void writeToStandardError(const char* text, std::size_t size) noexcept {
-  const ssize_t written = ::write(STDERR_FILENO, text, size);
-  (void)written;
+std::error_code writeText(StandardStream stream, std::string_view text) noexcept {
+  File borrowed(stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO, false);
+  return borrowed.write(text.data(), text.size());
 }
 
 }  // namespace wqnprep::os

@@ -1,6 +1,7 @@
 // The Windows implementation of open files: Win32 handles, read and written as bytes, with no
 // translation of line ends.
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "os/file.h"
@@ -61,6 +62,12 @@ Split splitFolder(const std::wstring& path) {
   // A separator that is the root of its drive stays with the folder.
   const bool root = separator == 0 || (drive && separator == 2);
   return {path.substr(0, root ? separator + 1 : separator), path.substr(separator + 1)};
+}
+
+// A missing folder is "path not found", as the system says when the folder is on the way to a
+// file; its "file not found" for the folder itself would tell two reasons for one case.
+std::error_code folderError(DWORD code) {
+  return windows::errorFrom(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
 }
 
 File standardStream(DWORD which) {
@@ -162,7 +169,7 @@ std::error_code checkCreatable(const std::string& path) {
   // right, the one creating a file in it needs, without creating anything.
   const HANDLE handle = ::CreateFileW(split.folder.c_str(), FILE_ADD_FILE, kShareAll, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return lastError();
+  if (handle == INVALID_HANDLE_VALUE) return folderError(::GetLastError());
   BY_HANDLE_FILE_INFORMATION status{};
   const std::error_code error =
       ::GetFileInformationByHandle(handle, &status) ? std::error_code{} : lastError();
@@ -211,7 +218,7 @@ std::error_code checkFolder(const std::string& path) {
   std::wstring wide;
   if (const std::error_code error = windows::toWide(path, wide)) return error;
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return lastError();
+  if (attributes == INVALID_FILE_ATTRIBUTES) return folderError(::GetLastError());
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
     return std::make_error_code(std::errc::not_a_directory);
   return {};
@@ -277,11 +284,38 @@ std::string uriPathOf(const std::string& path) {
   return drive ? "/" + slashed : slashed;
 }
 
-void writeToStandardError(const char* text, std::size_t size) noexcept {
-  DWORD written = 0;
-  (void)::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), text,
-                    static_cast<DWORD>(std::min<std::size_t>(size, kMaxTransfer)), &written,
-                    nullptr);
+// A console takes characters: bytes written to it are decoded one write at a time, so a
+// character whose bytes arrive in two writes would show as two replacement characters.
+std::error_code writeText(StandardStream stream, std::string_view text) noexcept {
+  const HANDLE handle =
+      ::GetStdHandle(stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  if (!::GetConsoleMode(handle, &mode)) {
+    File borrowed(toHandle(handle), false);
+    return borrowed.write(text.data(), text.size());
+  }
+  std::array<wchar_t, 4096> wide{};  // a UTF-8 byte is at most one UTF-16 unit
+  while (!text.empty()) {
+    std::size_t piece = std::min(text.size(), wide.size());
+    // A piece ends where a character does: back over up to three continuation bytes.
+    for (int back = 0; back < 3 && piece < text.size() && piece > 1 &&
+                       (static_cast<unsigned char>(text[piece]) & 0xC0) == 0x80;
+         ++back) {
+      --piece;
+    }
+    const int count = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(piece),
+                                            wide.data(), static_cast<int>(wide.size()));
+    if (count == 0) return lastError();
+    for (DWORD done = 0; done < static_cast<DWORD>(count);) {
+      DWORD put = 0;
+      if (!::WriteConsoleW(handle, wide.data() + done, static_cast<DWORD>(count) - done, &put,
+                           nullptr))
+        return lastError();
+      done += put;
+    }
+    text.remove_prefix(piece);
+  }
+  return {};
 }
 
 }  // namespace wqnprep::os

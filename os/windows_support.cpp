@@ -93,13 +93,34 @@ std::error_code toWide(const std::string& text, std::wstring& wide) {
   return {};
 }
 
-std::string toUtf8(const wchar_t* text, std::size_t size) {
-  if (size == 0 || size > static_cast<std::size_t>(INT_MAX)) return {};
+namespace {
+
+std::error_code convertToUtf8(const wchar_t* text, std::size_t size, DWORD flags,
+                              std::string& utf8) {
+  utf8.clear();
+  if (size == 0) return {};
+  if (size > static_cast<std::size_t>(INT_MAX)) return errorFrom(ERROR_FILENAME_EXCED_RANGE);
   const int count = static_cast<int>(size);
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text, count, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string result(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, count, result.data(), length, nullptr, nullptr);
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, flags, text, count, nullptr, 0, nullptr, nullptr);
+  if (length == 0) return lastError();
+  utf8.resize(static_cast<std::size_t>(length));
+  if (::WideCharToMultiByte(CP_UTF8, flags, text, count, utf8.data(), length, nullptr, nullptr) ==
+      0) {
+    return lastError();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::error_code toUtf8(const wchar_t* text, std::size_t size, std::string& utf8) {
+  return convertToUtf8(text, size, WC_ERR_INVALID_CHARS, utf8);
+}
+
+std::string toUtf8(const wchar_t* text, std::size_t size) {
+  std::string result;
+  (void)convertToUtf8(text, size, 0, result);  // flags 0 replace rather than fail
   return result;
 }
 

@@ -33,6 +33,9 @@ inline File::Handle toHandle(HANDLE handle) {
 
 // Paths are UTF-8 everywhere above this layer; the system takes UTF-16.
 std::error_code toWide(const std::string& text, std::wstring& wide);
+// Refuses text that is not UTF-16 (an unpaired surrogate), which would name another file.
+std::error_code toUtf8(const wchar_t* text, std::size_t size, std::string& utf8);
+// For text that is only shown: what is not UTF-16 becomes U+FFFD.
 std::string toUtf8(const wchar_t* text, std::size_t size);
 inline std::string toUtf8(const std::wstring& text) {
   return toUtf8(text.data(), text.size());

@@ -4,8 +4,10 @@
 # Extra arguments go to ctest (for instance -R WindowsEndToEnd).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# groff-base renders the manual for the zip, which the zip test unpacks (unzip) and looks into
+# (binutils' strings).
 scripts/install-packages.sh cmake ninja-build libboost-dev nlohmann-json3-dev googletest \
-  g++-mingw-w64-x86-64-posix wine wine64
+  g++-mingw-w64-x86-64-posix wine wine64 groff-base unzip binutils
 export WINEDEBUG=-all
 cmake --preset windows >/dev/null
 cmake --build --preset windows

@@ -2,7 +2,8 @@
 # The Windows program end to end, where the GoogleTest suites cannot reach it: the paths that only
 # exist under Wine (a file's Unix path and its Z: spelling, a symbolic link made on the Unix side,
 # /dev/full), and --check and -d, whose own suites (check_mode_test.cpp, output_dir_test.cpp) run
-# on POSIX systems only, as they expect POSIX error texts and use setpriv, FIFOs and limits.
+# on POSIX systems only, as they expect POSIX error texts and use setpriv, FIFOs and limits; under
+# Wine also the command line as cmd passes it (wildcards, quotes, /?) and a console.
 # Everything else the program does on Windows, wqnprep_tests runs there too.
 #   end_to_end.sh [RUNNER...] PROGRAM
 # RUNNER is how to start a Windows program here (for instance `env WINEDEBUG=-all wine`); none
@@ -187,6 +188,77 @@ printf 'y\n' >two/TREE/A.sql
 run -d out one/tree two/TREE
 expect_error "'one/tree\\a.sql' and 'two/TREE\\A.sql' would both be written to 'out\\tree\\a.sql'"
 expect_file out/tree/sub1/a.sql '1\r\n'
+
+# --- The command line as cmd passes it, and a console (Wine) ------------------------------------
+
+if $under_wine; then
+  runner=("${command[@]:0:${#command[@]}-1}")
+  program_for_cmd="Z:${command[-1]//\//\\}"
+  # cmd hands the program its command line as typed, quotes and wildcards included; from a batch
+  # file, as Wine would escape the quotes of a command line given to it. Standard input is
+  # ../stdin.
+  run_cmd() {
+    printf '@%s %s\r\n@exit /b %%errorlevel%%\r\n' "$program_for_cmd" "$1" >../run.cmd
+    "${runner[@]}" cmd /c "Z:${scratch//\//\\}\\run.cmd" <../stdin >../stdout 2>../stderr
+    collect $?
+  }
+  unknown() {  # the finding in each file named
+    printf "%s:1:1: error: unknown enumerator 'applicableForNone' of 'WQNRuleID' [unknown-enumerator]\n" "$@"
+  }
+
+  begin "cmd: wildcards in paths, not in option values, not quoted; /? and -? are --help"
+  mkdir sql out
+  for file in sql/b.sql sql/A.sql sql/a.sqlite -draft.sql; do  # a.sqlite's short name ends .SQL
+    printf 'WQNRuleID::applicableForNone\n' >"$file"
+  done
+  cp sql/b.sql ../stdin
+  run_cmd --help
+  help=$out
+  # One row each: the command line, then the status, standard output and standard error it
+  # gives; an error that ends in ': ' is one line ending in the system's reason.
+  rows=(
+    'sql\*.sql --check' 1 '' "$(unknown 'sql\A.sql' 'sql\b.sql')"$'\n'
+    '--check s?l/*.SQL' 1 '' "$(unknown sql/A.sql sql/b.sql)"$'\n'
+    '--check *.sql' 1 '' "$(unknown '.\-draft.sql')"$'\n'
+    '--check "sql\*.sql"' 1 '' "Error: cannot open input 'sql\\*.sql': "
+    '--check sql\none*.sql' 1 '' "Error: cannot open input 'sql\\none*.sql': "
+    '--check --stdin-filename sql\*.sql -' 1 '' "$(unknown 'sql\*.sql')"$'\n'
+    '/?' 0 "$help" ''
+    '-?' 0 "$help" ''
+    '--check sql\*.sql /?' 0 "$help" ''
+  )
+  for ((row = 0; row < ${#rows[@]}; row += 4)); do
+    case_name="cmd: ${rows[row]}"
+    run_cmd "${rows[row]}"
+    expect_status "${rows[row + 1]}"
+    expect_out "${rows[row + 2]}"
+    if [[ ${rows[row + 3]} == *': ' ]]; then
+      [[ $err == "${rows[row + 3]}"*$'\n' && $err != *$'\n'?* ]] ||
+        fail "stderr $(printf %q "$err"), expected one line starting ${rows[row + 3]}"
+    else
+      expect_err "${rows[row + 3]}"
+    fi
+  done
+  case_name="cmd: -d out sql\*.sql"
+  run_cmd '-d out sql\*.sql'
+  expect_status 0
+  expect_file out/A.sql 'WQNRuleID::applicableForNone\n'
+  expect_file out/b.sql 'WQNRuleID::applicableForNone\n'
+  expect_no_file out/a.sqlite
+
+  # script gives the program a terminal, which Wine makes its console; what the console shows
+  # comes back as UTF-8 with the console's escape sequences.
+  if command -v script >/dev/null; then
+    begin "a console shows the characters of a message"
+    name=$'missing-\xc3\xa9\xe6\x97\xa5\xe6\x9c\xac.sql'
+    LANG=C.UTF-8 script -qec "$(printf '%q ' "${runner[@]}" cmd /c "$program_for_cmd" "$name" out.sql)" \
+      /dev/null </dev/null >../console
+    status=$?
+    expect_status 1
+    shown=$(sed 's/\x1b\[[0-9;?]*[A-Za-z]//g' ../console)
+    [[ $shown == *"$name"* ]] || fail "the console showed $(printf %q "$shown")"
+  fi
+fi
 
 cd / || exit 1
 if ((failures > 0)); then

@@ -1,7 +1,8 @@
 // What os/file.h does on Windows beyond its contract (os_contract_test.cpp): names that are not
 // UTF-8 are refused, drive-relative names are checked in their drive's working folder, the
-// temporary folder is named without its last backslash, and the system's error texts are one
-// line each and compare with the portable conditions.
+// temporary folder is named without its last backslash, a missing folder has one reason whoever
+// finds it missing, and the system's error texts are one line each and compare with the portable
+// conditions.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -46,6 +47,23 @@ TEST(Spool, TheTemporaryFolderIsNamedWithoutItsLastSeparator) {
   ScratchDir dir;
   const TemporaryFolderSetTo temporary(dir.path() + "\\");
   EXPECT_EQ(nativePath(os::temporaryFolder()), nativePath(dir.path())) << os::temporaryFolder();
+}
+
+// The system says "file not found" for a missing folder named last, and "path not found" for
+// one on the way to a file; the messages of a run give the one reason for both.
+TEST(MissingFolder, HasTheReasonOfAFolderOnTheWayToAFile) {
+  ScratchDir dir;
+  const std::string missing = dir.file("missing");
+  os::File file;
+  const std::string onTheWay = os::openForReading(missing + "/in.sql", file).message();
+  struct Check {
+    const char* call;
+    std::error_code error;
+  };
+  for (const Check& check : {Check{"checkFolder", os::checkFolder(missing)},
+                             Check{"checkCreatable", os::checkCreatable(missing + "/out.sql")}}) {
+    EXPECT_EQ(check.error.message(), onTheWay) << check.call;
+  }
 }
 
 struct Win32Error {
