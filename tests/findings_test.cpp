@@ -162,7 +162,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"InUpperSnakeCase",
              "VALUES ('WQN_GLOBAL_SCOPE_GUID')",
              {"1:10 [unknown-placeholder] unknown placeholder 'WQN_GLOBAL_SCOPE_GUID'; did you "
-              "mean 'WQNGlobalScopeGUID'?"}}),
+              "mean 'WQNGlobalScopeGUID'?"}},
+        // Another case and two edits together are still a near miss: a column named so is too
+        // close to the placeholder to pass unseen.
+        Case{"LowercaseScopeIdColumn",
+             "ALTER TABLE grants ADD COLUMN wqnglobalscopeid integer;",
+             {"1:31 [unknown-placeholder] unknown placeholder 'wqnglobalscopeid'; did you mean "
+              "'WQNGlobalScopeGUID'?"}}),
     label);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -245,7 +251,45 @@ INSTANTIATE_TEST_SUITE_P(
              {"1:1 [unknown-enumerator] unknown enumerator '" +
               std::string(longestToken() + 1 - std::string("WQNRuleID::").size(), 'a') +
               "...' of 'WQNRuleID'"}},
-        Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}}),
+        Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}},
+        // The exact type name promises one of its rows, whatever PostgreSQL makes of the case.
+        Case{"ColumnInMixedCaseCastToText",
+             "SELECT ServerType::text FROM nameservers;",
+             {"1:8 [unknown-enumerator] unknown enumerator 'text' of 'ServerType'"}}),
+    label);
+
+// One edit from a row of the opposite meaning, a name is reported without that row: whoever took
+// the suggestion would grant or store the opposite.
+INSTANTIATE_TEST_SUITE_P(
+    NoOppositeSuggested, Findings,
+    ::testing::Values(
+        Case{"ReadingABrokerSettingIsNotWritingIt",
+             "WQNOperationID::OPID_VDI_SETTINGS_GET_BROKER",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_SETTINGS_GET_BROKER' of "
+              "'WQNOperationID'"}},
+        Case{"WritingAPoolAccessIsNotReadingIt",
+             "WQNOperationID::OPID_VDI_POOLS_GET_ACCESS",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_POOLS_GET_ACCESS' of "
+              "'WQNOperationID'"}},
+        Case{"SettingTheAuditLogIsNotReadingIt",
+             "WQNOperationID::OPID_VDI_LOGS_SET_AUDIT",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_LOGS_SET_AUDIT' of "
+              "'WQNOperationID'"}},
+        Case{"LogoffIsNotLogon",
+             "WQNOperationID::OPID_WQAGENT_LOGOFF_SOAP",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_WQAGENT_LOGOFF_SOAP' of "
+              "'WQNOperationID'"}},
+        Case{"DesktopLogonIsNotLogoff",
+             "WQNOperationID::OPID_VDI_POOLS_DESKTOP_LOGON",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_POOLS_DESKTOP_LOGON' of "
+              "'WQNOperationID'"}},
+        Case{"ExistingIsNotUnexisting",
+             "WQNEnvStatusID::ENV_STAT_EXIST",
+             {"1:1 [unknown-enumerator] unknown enumerator 'ENV_STAT_EXIST' of 'WQNEnvStatusID'"}},
+        Case{"UnmountedIsNotMounted",
+             "WQNEnvStatusID::ENV_STAT_UNMOUNTED",
+             {"1:1 [unknown-enumerator] unknown enumerator 'ENV_STAT_UNMOUNTED' of "
+              "'WQNEnvStatusID'"}}),
     label);
 
 // A type and one of its rows, joined by something else than "::".
