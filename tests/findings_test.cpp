@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "findings/suggestions.h"
+#include "random_scripts.h"
 #include "stream_feeder.h"
 #include "symbols/tables.h"
 #include "text/edit_distance.h"
@@ -42,12 +43,7 @@ std::vector<std::string> findingsOf(const std::string& input,
 
 std::size_t longestToken() {
   std::size_t longest = 0;
-  for (const SymbolTable* table : registry()) {
-    for (const SymbolEntry& row : table->rows) {
-      longest = std::max(longest, qualifiedToken(*table, row).size());
-    }
-  }
-  for (const SymbolEntry& entry : globalScopeList()) longest = std::max(longest, entry.name.size());
+  for (const std::string& token : testing::allTokens()) longest = std::max(longest, token.size());
   return longest;
 }
 
@@ -528,6 +524,70 @@ TEST(FindingsOrder, DoNotDependOnPiecesOnRandomScripts) {
     std::vector<std::size_t> pieces;
     for (int i = 0; i < 6; ++i) pieces.push_back(1 + random() % 50);
     ASSERT_EQ(findingsOf(input, pieces), whole) << "round " << round;
+  }
+}
+
+// --- Unknown enumerators through the program's block loop -----------------------------------
+
+// The unknown enumerators found while preprocess() reads `input` in `pieces`, each as
+// "LINE:COLUMN TYPE::NAME", in byte columns, which the tests look the reported bytes up by.
+std::vector<std::string> enumeratorReports(const std::string& input,
+                                           const std::vector<std::size_t>& pieces) {
+  const testing::StreamRun run = testing::streamInPieces(input, pieces, true, ColumnUnit::kByte);
+  EXPECT_FALSE(run.heldTooMuch);
+  EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
+  std::vector<std::string> reports;
+  const std::string kind = " [unknown-enumerator] unknown enumerator '";
+  for (const std::string& finding : run.findings) {
+    const std::size_t at = finding.find(kind);
+    if (at == std::string::npos) continue;
+    const std::size_t nameEnd = finding.find("' of '", at + kind.size());
+    const std::size_t typeEnd = finding.find('\'', nameEnd + 6);
+    reports.push_back(finding.substr(0, at) + " " +
+                      finding.substr(nameEnd + 6, typeEnd - nameEnd - 6) +
+                      "::" + finding.substr(at + kind.size(), nameEnd - at - kind.size()));
+  }
+  return reports;
+}
+
+TEST(UnknownEnumerators, AreReportedOnceWithTheirPositionAtEveryPieceSize) {
+  const std::string input =
+      "WQNRuleID::zzz WQNRuleID::applicableForAll\n"
+      "\n"
+      "  (NetworkSettingType::nstHardwareNodeID,xWQNRuleID::no WQNRuleID::applicableForVEs2)\n"
+      "WQNRuleID::1st ServerType:: ServerType::stDns_x ServerType::stDnsX";
+  const std::vector<std::string> expected{
+      "1:1 WQNRuleID::zzz", "3:4 NetworkSettingType::nstHardwareNodeID",
+      "3:57 WQNRuleID::applicableForVEs2", "4:49 ServerType::stDnsX"};
+  for (std::size_t piece : {1, 2, 5, 16, 4096}) {
+    EXPECT_EQ(enumeratorReports(input, {piece}), expected) << "pieces of " << piece;
+  }
+}
+
+TEST(UnknownEnumerators, PointAtTheTokenAndDoNotDependOnPieces) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    const std::string input = testing::scriptOfTokensAndNearMisses(random);
+    const std::vector<std::string> whole = enumeratorReports(input, {input.size() + 1});
+    ASSERT_EQ(enumeratorReports(input, testing::randomPieceSizes(random)), whole)
+        << "round " << round;
+
+    // Each report names the bytes found at its line and column.
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      if (input[i] == '\n') lineStarts.push_back(i + 1);
+    }
+    for (const std::string& report : whole) {
+      const std::size_t colon = report.find(':');
+      const std::size_t blank = report.find(' ');
+      const std::size_t line = std::stoul(report.substr(0, colon));
+      const std::size_t column = std::stoul(report.substr(colon + 1, blank - colon - 1));
+      std::string token = report.substr(blank + 1);
+      if (token.size() > 3 && token.compare(token.size() - 3, 3, "...") == 0)
+        token.resize(token.size() - 3);
+      ASSERT_EQ(input.compare(lineStarts[line - 1] + column - 1, token.size(), token), 0)
+          << report << " in round " << round;
+    }
   }
 }
 
