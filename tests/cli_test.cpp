@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,25 +14,7 @@
 namespace wqnprep::testing {
 namespace {
 
-// --- Command line ----------------------------------------------------------------------------
-
-class WrongArgumentCount : public ::testing::TestWithParam<std::vector<std::string>> {};
-
-TEST_P(WrongArgumentCount, PrintsUsageAndTouchesNoFile) {
-  ScratchDir dir;
-  std::vector<std::string> args;
-  for (const std::string& name : GetParam()) args.push_back(dir.file(name));
-  const ProgramResult result = runWqnprep(args);
-  EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.out, kUsageLine);
-  EXPECT_EQ(result.err, "");
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Counts, WrongArgumentCount,
-                         ::testing::Values(std::vector<std::string>{},
-                                           std::vector<std::string>{"in"},
-                                           std::vector<std::string>{"in", "out", "extra"}));
+// --- Usage line ------------------------------------------------------------------------------
 
 struct ProgramNameCase {
   const char* argv0;

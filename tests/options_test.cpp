@@ -161,7 +161,10 @@ TEST_P(WrongPathCount, PrintsTheUsageLineOnlyAndExits2) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mistakes, WrongPathCount,
-                         ::testing::Values(std::vector<std::string>{"--strict", "in"},
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"in"},
+                                           std::vector<std::string>{"in", "out", "extra"},
+                                           std::vector<std::string>{"--strict", "in"},
                                            std::vector<std::string>{"--", "in", "out", "more"},
                                            std::vector<std::string>{"--", "--bogus"}));
 
