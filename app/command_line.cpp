@@ -20,7 +20,7 @@ class Parser {
       if (optionsEnded) {
         path(arg);
       } else if (const OptionAlias* alias = aliasSpelt(arg)) {
-        line_.given[alias->row.index].emplace_back();
+        line_.given[alias->option.index].emplace_back();
       } else if (arg.size() < 2 || arg[0] != '-') {
         path(arg);
       } else if (arg == "--") {
@@ -52,15 +52,15 @@ class Parser {
     const std::string_view body = arg.substr(2);
     const std::string_view::size_type equals = body.find('=');
     const std::string_view name = body.substr(0, equals);
-    for (std::size_t row = 0; row < table_.size(); ++row) {
-      if (table_[row].name != name) continue;
+    for (std::size_t option = 0; option < table_.size(); ++option) {
+      if (table_[option].name != name) continue;
       const std::string_view typed = arg.substr(0, 2 + name.size());
       if (equals == std::string_view::npos) {
-        take(row, typed, std::nullopt);
-      } else if (table_[row].argument.empty()) {
+        take(option, typed, std::nullopt);
+      } else if (table_[option].argument.empty()) {
         fail(Kind::kUnexpectedArgument, typed);
       } else {
-        take(row, typed, body.substr(equals + 1));
+        take(option, typed, body.substr(equals + 1));
       }
       return;
     }
@@ -69,14 +69,14 @@ class Parser {
 
   // "-x", "-xVALUE" or "-x VALUE". Options without a value are not bundled ("-ab").
   void shortOption(std::string_view arg) {
-    for (std::size_t row = 0; row < table_.size(); ++row) {
-      if (table_[row].shortName != arg[1]) continue;
+    for (std::size_t option = 0; option < table_.size(); ++option) {
+      if (table_[option].shortName != arg[1]) continue;
       if (arg.size() == 2) {
-        take(row, arg, std::nullopt);
+        take(option, arg, std::nullopt);
         return;
       }
-      if (!table_[row].argument.empty()) {
-        take(row, arg.substr(0, 2), arg.substr(2));
+      if (!table_[option].argument.empty()) {
+        take(option, arg.substr(0, 2), arg.substr(2));
         return;
       }
       break;
@@ -85,13 +85,13 @@ class Parser {
   }
 
   // Records the option; one that needs a value and has none attached takes the next argument.
-  void take(std::size_t row, std::string_view typed, std::optional<std::string_view> attached) {
-    if (table_[row].argument.empty()) {
-      line_.given[row].emplace_back();
+  void take(std::size_t option, std::string_view typed, std::optional<std::string_view> attached) {
+    if (table_[option].argument.empty()) {
+      line_.given[option].emplace_back();
     } else if (attached) {
-      line_.given[row].emplace_back(*attached);
+      line_.given[option].emplace_back(*attached);
     } else if (next_ < argc_) {
-      line_.given[row].emplace_back(argv_[next_++]);
+      line_.given[option].emplace_back(argv_[next_++]);
     } else {
       fail(Kind::kMissingArgument, typed);
     }

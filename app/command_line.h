@@ -10,7 +10,7 @@
 
 namespace wqnprep {
 
-// One row of an option table: what the parser accepts and what --help says about it.
+// An option as a table describes it: what the parser accepts and what --help says about it.
 struct OptionSpec {
   std::string_view name;      // the long form without "--": "warn-unknown"
   char shortName = '\0';      // 'h' for -h; '\0' when there is none
@@ -18,15 +18,15 @@ struct OptionSpec {
   std::string_view help;      // for --help; a line feed starts a continuation line
 };
 
-// A row of a table, by position.
-struct OptionRow {
+// An option of a table, by its position there.
+struct OptionIndex {
   std::size_t index;
 };
 
 // Another spelling of an option that takes no value, taken where an option may stand ("/?").
 struct OptionAlias {
   std::string_view spelling;
-  OptionRow row;
+  OptionIndex option;
 };
 
 // Why a command line cannot be used, with the option as it was typed ("--strcit", "-x").
@@ -37,15 +37,15 @@ struct CommandLineMistake {
 };
 
 struct CommandLine {
-  // Per table row, one entry per time the option was given, in order: its value, or "" for an
-  // option that takes none. Any option may be given more than once.
+  // Per option of the table, one entry per time the option was given, in order: its value, or ""
+  // for an option that takes none. Any option may be given more than once.
   std::vector<std::vector<std::string>> given;
   std::vector<std::string> paths;             // everything that is not an option, in order
   std::vector<int> pathArguments;             // where each of them is in argv
   std::optional<CommandLineMistake> mistake;  // the first one; parsing stops there
 
-  bool has(OptionRow row) const { return !given[row.index].empty(); }
-  const std::vector<std::string>& values(OptionRow row) const { return given[row.index]; }
+  bool has(OptionIndex option) const { return !given[option.index].empty(); }
+  const std::vector<std::string>& values(OptionIndex option) const { return given[option.index]; }
 };
 
 // Options may come before, between or after the paths; "--" ends them, so that a path after it

@@ -1,5 +1,5 @@
 // Every option of wqnprep. The parser and --help read this table; the manual page and the
-// README document each row (a test holds them to it). What an option does is up to the code
+// README document each option (a test holds them to it). What an option does is up to the code
 // that looks it up by name: see runMain in app/driver.cpp for which one wins.
 #pragma once
 
@@ -72,11 +72,11 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "nothing is written unless every INPUT is clean"},
 });
 
-// The row of the option called `name` (its long form); a name that is not in the table does not
-// compile.
-consteval OptionRow optionRow(std::string_view name) {
-  for (std::size_t row = 0; row < kOptions.size(); ++row) {
-    if (kOptions[row].name == name) return OptionRow{row};
+// The position of the option called `name` (its long form); a name that is not in the table does
+// not compile.
+consteval OptionIndex optionIndex(std::string_view name) {
+  for (std::size_t index = 0; index < kOptions.size(); ++index) {
+    if (kOptions[index].name == name) return OptionIndex{index};
   }
   throw "no such option in kOptions";
 }
@@ -84,8 +84,8 @@ consteval OptionRow optionRow(std::string_view name) {
 // Windows programs show their help for /? and many for -?; elsewhere /? could name a file.
 #ifdef _WIN32
 inline constexpr auto kOptionAliases = std::to_array<OptionAlias>({
-    {"/?", optionRow("help")},
-    {"-?", optionRow("help")},
+    {"/?", optionIndex("help")},
+    {"-?", optionIndex("help")},
 });
 #else
 inline constexpr std::array<OptionAlias, 0> kOptionAliases{};

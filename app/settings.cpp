@@ -12,18 +12,18 @@
 namespace wqnprep {
 namespace {
 
-constexpr OptionRow kHelp = optionRow("help");
-constexpr OptionRow kVersion = optionRow("version");
-constexpr OptionRow kList = optionRow("list");
-constexpr OptionRow kWarnUnknown = optionRow("warn-unknown");
-constexpr OptionRow kStrict = optionRow("strict");
-constexpr OptionRow kIgnore = optionRow("ignore");
-constexpr OptionRow kColumnUnit = optionRow("column-unit");
-constexpr OptionRow kCheck = optionRow("check");
-constexpr OptionRow kOutputDir = optionRow("output-dir");
-constexpr OptionRow kStdinFilename = optionRow("stdin-filename");
-constexpr OptionRow kExtension = optionRow("extension");
-constexpr OptionRow kFormat = optionRow("format");
+constexpr OptionIndex kHelp = optionIndex("help");
+constexpr OptionIndex kVersion = optionIndex("version");
+constexpr OptionIndex kList = optionIndex("list");
+constexpr OptionIndex kWarnUnknown = optionIndex("warn-unknown");
+constexpr OptionIndex kStrict = optionIndex("strict");
+constexpr OptionIndex kIgnore = optionIndex("ignore");
+constexpr OptionIndex kColumnUnit = optionIndex("column-unit");
+constexpr OptionIndex kCheck = optionIndex("check");
+constexpr OptionIndex kOutputDir = optionIndex("output-dir");
+constexpr OptionIndex kStdinFilename = optionIndex("stdin-filename");
+constexpr OptionIndex kExtension = optionIndex("extension");
+constexpr OptionIndex kFormat = optionIndex("format");
 
 // The one place that decides which option wins (a mistake in the options comes before all of
 // them, and a wrong --ignore or --format right after it): --help, --version and --list, which act

@@ -19,7 +19,7 @@ constexpr std::array<OptionSpec, 3> kTable{{
     {"ignore", '\0', "KIND", "takes a value, long form only"},
 }};
 
-using Given = std::vector<std::vector<std::string>>;  // per row of kTable
+using Given = std::vector<std::vector<std::string>>;  // per option of kTable
 using Kind = CommandLineMistake::Kind;
 
 struct ParseCase {

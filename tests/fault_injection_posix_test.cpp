@@ -1,6 +1,6 @@
 // Failures only POSIX systems can force, end to end: other users' files and permissions that bind,
-// extended attributes, FIFOs, signals, resource limits, /proc, and names that hold control
-// characters. What every system can force is in fault_injection_test.cpp.
+// extended attributes, FIFOs, signals, resource limits and /proc. What every system can force is
+// in fault_injection_test.cpp.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,7 +22,6 @@
 namespace wqnprep::testing {
 namespace {
 
-using ::testing::EndsWith;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -314,67 +313,6 @@ INSTANTIATE_TEST_SUITE_P(
         Limit{"NoTemporaryFolder", "TMPDIR=$TMPDIR/missing;", "",
               "cannot create a temporary file in"}),
     [](const ::testing::TestParamInfo<Limit>& info) { return info.param.label; });
-
-// --- Names in messages stay on one line ------------------------------------------------------
-
-struct NameCase {
-  const char* label;
-  std::vector<std::string> args;  // relative to the scratch folder, which holds in.sql
-  std::string lastLine;           // the last line of standard error
-};
-
-void PrintTo(const NameCase& c, std::ostream* out) {
-  *out << c.label;
-}
-
-class NamesInMessages : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(NamesInMessages, AreQuotedWhenTheyHoldControlCharacters) {
-  ScratchDir dir;
-  writeFile(dir.file("in.sql"), kScript);
-  writeFile(dir.file("unknown\x1b.sql"), kUnknownScript);
-  writeFile(dir.file("x\ny.sql"), kScript);
-  const ProgramResult result = runWqnprep(GetParam().args, "/dev/null", dir.path());
-  EXPECT_EQ(result.status, 1);
-  ASSERT_THAT(result.err, EndsWith("\n"));
-  const std::string lines = result.err.substr(0, result.err.size() - 1);
-  EXPECT_EQ(lines.substr(lines.find_last_of('\n') + 1), GetParam().lastLine);
-  EXPECT_EQ(result.out, "");
-}
-
-// A finding names its file as the summary does, so that FILE:LINE:COLUMN stays one line.
-TEST(NamesInMessages, AreQuotedInFindings) {
-  ScratchDir dir;
-  writeFile(dir.file("unknown\x1b.sql"), kUnknownScript);
-  const ProgramResult result =
-      runWqnprep({"--warn-unknown", "unknown\x1b.sql", "out.sql"}, "/dev/null", dir.path());
-  EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.err, StartsWith("'unknown'$'\\033''.sql':2:1: warning: "));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Names, NamesInMessages,
-    ::testing::Values(
-        NameCase{"LineFeed",
-                 {"a\nb", "out.sql"},
-                 "Error: cannot open input 'a'$'\\n''b': No such file or directory"},
-        NameCase{"TabAndQuote",
-                 {"in.sql", "it's\tdir/out.sql"},
-                 "Error: cannot open output 'it'\\''s'$'\\t''dir/out.sql': No such file or "
-                 "directory"},
-        NameCase{"SameFile",
-                 {"x\ny.sql", "./x\ny.sql"},
-                 "Error: output './x'$'\\n''y.sql' is the input file 'x'$'\\n''y.sql'; refusing "
-                 "to overwrite it"},
-        NameCase{"StrictSummary",
-                 {"--strict", "unknown\x1b.sql", "o\rut.sql"},
-                 "Error: 1 finding in 'unknown'$'\\033''.sql'; 'o'$'\\r''ut.sql' was "
-                 "not written"},
-        // An empty name is refused before the input is read (reading this one would fail).
-        NameCase{"EmptyOutputUnderStrict",
-                 {"--strict", "/proc/self/mem", ""},
-                 "Error: cannot open output '': No such file or directory"}),
-    [](const ::testing::TestParamInfo<NameCase>& info) { return info.param.label; });
 
 // Under every address-space limit the program either runs, or (below what the system libraries
 // need) fails to load, or reports "Error: ..." with status 1: never an abort, whether memory runs

@@ -254,34 +254,5 @@ INSTANTIATE_TEST_SUITE_P(
     inputFaultName);
 #endif
 
-// --- Inputs that are odd but fine ------------------------------------------------------------
-
-struct OddInput {
-  const char* label;
-  std::string input;
-  std::string output;
-};
-
-class OddInputs : public ::testing::TestWithParam<OddInput> {};
-
-TEST_P(OddInputs, PassThroughByteForByte) {
-  ScratchDir dir;
-  writeFile(dir.file("in.sql"), GetParam().input);
-  const Unchanged guard(dir.file("in.sql"));
-  const ProgramResult result = runWqnprep({dir.file("in.sql"), dir.file("out.sql")});
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(readFile(dir.file("out.sql")) == GetParam().output);
-  guard.check();
-}
-
-INSTANTIATE_TEST_SUITE_P(Inputs, OddInputs,
-                         ::testing::Values(OddInput{"OnlyLineFeeds", std::string(1 << 20, '\n'),
-                                                    std::string(1 << 20, '\n')},
-                                           OddInput{"OnlyNulBytes", std::string(1 << 20, '\0'),
-                                                    std::string(1 << 20, '\0') + "\n"}),
-                         [](const ::testing::TestParamInfo<OddInput>& info) {
-                           return info.param.label;
-                         });
-
 }  // namespace
 }  // namespace wqnprep::testing

@@ -63,7 +63,20 @@ INSTANTIATE_TEST_SUITE_P(
                "unknown-enumerator"},
         Script{"NoSuchKindSilenced",
                "INSERT INTO grants VALUES (1); -- wqnprep-ignore: unknown-enumeratr\n",
-               "unknown-suppression"}),
+               "unknown-suppression"},
+        // One byte off, and that byte one that ends a word: neither replaced nor to be missed.
+        Script{"UnderscoreInsideThePlaceholder",
+               "INSERT INTO scopes (guid) VALUES ('WQN_GlobalScopeGUID');\n",
+               "unknown-placeholder"},
+        Script{"UnderscoreSplittingThePlaceholder",
+               "INSERT INTO scopes (guid) VALUES ('WQNGlobal_ScopeGUID');\n",
+               "unknown-placeholder"},
+        Script{"OneColonOnly",
+               "INSERT INTO grants VALUES ('WQNOperationID:OPID_LICENSE_GENERALREAD');\n",
+               "unknown-enumerator"},
+        Script{"BlankAfterTheColons",
+               "INSERT INTO grants VALUES ('WQNOperationID:: OPID_LICENSE_GENERALREAD');\n",
+               "unknown-enumerator"}),
     [](const ::testing::TestParamInfo<Script>& info) { return info.param.label; });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,7 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
         Script{"EverySymbolKnown",
                "INSERT INTO t VALUES (WQNOperationID::OPID_LICENSE_GENERALEXECUTE, "
                "'WQNGlobalScopeGUID', WQNEnvStatusID::ENV_STAT_RUNNING);\n",
-               nullptr}),
+               nullptr},
+        // A servertype column (ServerType's rows all begin with "st") cast to an enum type.
+        Script{"ColumnCastToAStatusEnum", "SELECT servertype::status FROM nameservers;\n", nullptr},
+        Script{"ColumnCastToAStateEnum", "SELECT servertype::state FROM nameservers;\n", nullptr}),
     [](const ::testing::TestParamInfo<Script>& info) { return info.param.label; });
 
 TEST(StrictRun, CountsFindingsOfEveryKind) {

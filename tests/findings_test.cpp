@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "findings/suggestions.h"
+#include "random_scripts.h"
 #include "stream_feeder.h"
 #include "symbols/tables.h"
 #include "text/edit_distance.h"
@@ -42,12 +43,7 @@ std::vector<std::string> findingsOf(const std::string& input,
 
 std::size_t longestToken() {
   std::size_t longest = 0;
-  for (const SymbolTable* table : registry()) {
-    for (const SymbolEntry& row : table->rows) {
-      longest = std::max(longest, qualifiedToken(*table, row).size());
-    }
-  }
-  for (const SymbolEntry& entry : globalScopeList()) longest = std::max(longest, entry.name.size());
+  for (const std::string& token : testing::allTokens()) longest = std::max(longest, token.size());
   return longest;
 }
 
@@ -162,7 +158,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"InUpperSnakeCase",
              "VALUES ('WQN_GLOBAL_SCOPE_GUID')",
              {"1:10 [unknown-placeholder] unknown placeholder 'WQN_GLOBAL_SCOPE_GUID'; did you "
-              "mean 'WQNGlobalScopeGUID'?"}}),
+              "mean 'WQNGlobalScopeGUID'?"}},
+        // Another case and two edits together are still a near miss: a column named so is too
+        // close to the placeholder to pass unseen.
+        Case{"LowercaseScopeIdColumn",
+             "ALTER TABLE grants ADD COLUMN wqnglobalscopeid integer;",
+             {"1:31 [unknown-placeholder] unknown placeholder 'wqnglobalscopeid'; did you mean "
+              "'WQNGlobalScopeGUID'?"}}),
     label);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -245,7 +247,45 @@ INSTANTIATE_TEST_SUITE_P(
              {"1:1 [unknown-enumerator] unknown enumerator '" +
               std::string(longestToken() + 1 - std::string("WQNRuleID::").size(), 'a') +
               "...' of 'WQNRuleID'"}},
-        Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}}),
+        Case{"NotStandingAsAWordOrNumeric", "xWQNRuleID::zzz WQNRuleID::42", {}},
+        // The exact type name promises one of its rows, whatever PostgreSQL makes of the case.
+        Case{"ColumnInMixedCaseCastToText",
+             "SELECT ServerType::text FROM nameservers;",
+             {"1:8 [unknown-enumerator] unknown enumerator 'text' of 'ServerType'"}}),
+    label);
+
+// One edit from a row of the opposite meaning, a name is reported without that row: whoever took
+// the suggestion would grant or store the opposite.
+INSTANTIATE_TEST_SUITE_P(
+    NoOppositeSuggested, Findings,
+    ::testing::Values(
+        Case{"ReadingABrokerSettingIsNotWritingIt",
+             "WQNOperationID::OPID_VDI_SETTINGS_GET_BROKER",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_SETTINGS_GET_BROKER' of "
+              "'WQNOperationID'"}},
+        Case{"WritingAPoolAccessIsNotReadingIt",
+             "WQNOperationID::OPID_VDI_POOLS_GET_ACCESS",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_POOLS_GET_ACCESS' of "
+              "'WQNOperationID'"}},
+        Case{"SettingTheAuditLogIsNotReadingIt",
+             "WQNOperationID::OPID_VDI_LOGS_SET_AUDIT",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_LOGS_SET_AUDIT' of "
+              "'WQNOperationID'"}},
+        Case{"LogoffIsNotLogon",
+             "WQNOperationID::OPID_WQAGENT_LOGOFF_SOAP",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_WQAGENT_LOGOFF_SOAP' of "
+              "'WQNOperationID'"}},
+        Case{"DesktopLogonIsNotLogoff",
+             "WQNOperationID::OPID_VDI_POOLS_DESKTOP_LOGON",
+             {"1:1 [unknown-enumerator] unknown enumerator 'OPID_VDI_POOLS_DESKTOP_LOGON' of "
+              "'WQNOperationID'"}},
+        Case{"ExistingIsNotUnexisting",
+             "WQNEnvStatusID::ENV_STAT_EXIST",
+             {"1:1 [unknown-enumerator] unknown enumerator 'ENV_STAT_EXIST' of 'WQNEnvStatusID'"}},
+        Case{"UnmountedIsNotMounted",
+             "WQNEnvStatusID::ENV_STAT_UNMOUNTED",
+             {"1:1 [unknown-enumerator] unknown enumerator 'ENV_STAT_UNMOUNTED' of "
+              "'WQNEnvStatusID'"}}),
     label);
 
 // A type and one of its rows, joined by something else than "::".
@@ -484,6 +524,70 @@ TEST(FindingsOrder, DoNotDependOnPiecesOnRandomScripts) {
     std::vector<std::size_t> pieces;
     for (int i = 0; i < 6; ++i) pieces.push_back(1 + random() % 50);
     ASSERT_EQ(findingsOf(input, pieces), whole) << "round " << round;
+  }
+}
+
+// --- Unknown enumerators through the program's block loop -----------------------------------
+
+// The unknown enumerators found while preprocess() reads `input` in `pieces`, each as
+// "LINE:COLUMN TYPE::NAME", in byte columns, which the tests look the reported bytes up by.
+std::vector<std::string> enumeratorReports(const std::string& input,
+                                           const std::vector<std::size_t>& pieces) {
+  const testing::StreamRun run = testing::streamInPieces(input, pieces, true, ColumnUnit::kByte);
+  EXPECT_FALSE(run.heldTooMuch);
+  EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
+  std::vector<std::string> reports;
+  const std::string kind = " [unknown-enumerator] unknown enumerator '";
+  for (const std::string& finding : run.findings) {
+    const std::size_t at = finding.find(kind);
+    if (at == std::string::npos) continue;
+    const std::size_t nameEnd = finding.find("' of '", at + kind.size());
+    const std::size_t typeEnd = finding.find('\'', nameEnd + 6);
+    reports.push_back(finding.substr(0, at) + " " +
+                      finding.substr(nameEnd + 6, typeEnd - nameEnd - 6) +
+                      "::" + finding.substr(at + kind.size(), nameEnd - at - kind.size()));
+  }
+  return reports;
+}
+
+TEST(UnknownEnumerators, AreReportedOnceWithTheirPositionAtEveryPieceSize) {
+  const std::string input =
+      "WQNRuleID::zzz WQNRuleID::applicableForAll\n"
+      "\n"
+      "  (NetworkSettingType::nstHardwareNodeID,xWQNRuleID::no WQNRuleID::applicableForVEs2)\n"
+      "WQNRuleID::1st ServerType:: ServerType::stDns_x ServerType::stDnsX";
+  const std::vector<std::string> expected{
+      "1:1 WQNRuleID::zzz", "3:4 NetworkSettingType::nstHardwareNodeID",
+      "3:57 WQNRuleID::applicableForVEs2", "4:49 ServerType::stDnsX"};
+  for (std::size_t piece : {1, 2, 5, 16, 4096}) {
+    EXPECT_EQ(enumeratorReports(input, {piece}), expected) << "pieces of " << piece;
+  }
+}
+
+TEST(UnknownEnumerators, PointAtTheTokenAndDoNotDependOnPieces) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    const std::string input = testing::scriptOfTokensAndNearMisses(random);
+    const std::vector<std::string> whole = enumeratorReports(input, {input.size() + 1});
+    ASSERT_EQ(enumeratorReports(input, testing::randomPieceSizes(random)), whole)
+        << "round " << round;
+
+    // Each report names the bytes found at its line and column.
+    std::vector<std::size_t> lineStarts{0};
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      if (input[i] == '\n') lineStarts.push_back(i + 1);
+    }
+    for (const std::string& report : whole) {
+      const std::size_t colon = report.find(':');
+      const std::size_t blank = report.find(' ');
+      const std::size_t line = std::stoul(report.substr(0, colon));
+      const std::size_t column = std::stoul(report.substr(colon + 1, blank - colon - 1));
+      std::string token = report.substr(blank + 1);
+      if (token.size() > 3 && token.compare(token.size() - 3, 3, "...") == 0)
+        token.resize(token.size() - 3);
+      ASSERT_EQ(input.compare(lineStarts[line - 1] + column - 1, token.size(), token), 0)
+          << report << " in round " << round;
+    }
   }
 }
 

@@ -81,12 +81,12 @@ TEST(OptionTable, NamesAndShortFormsAreWellFormedAndDistinct) {
   }
 }
 
-// --- Every row is documented, and nothing else is ---------------------------------------------
+// --- Every option is documented, and nothing else is -----------------------------------------
 
 struct Document {
   const char* label;
   std::vector<std::string> (*headings)();
-  // Patterns for the long form, the short form and the argument of a row, in a heading.
+  // Patterns for the long form, the short form and the argument of an option, in a heading.
   std::string (*longForm)(const OptionSpec&);
   std::string (*shortForm)(const OptionSpec&);
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "expected_text.h"
+#include "findings/finding.h"
 #include "run_program.h"
 
 namespace wqnprep::testing {
@@ -160,7 +161,10 @@ TEST_P(WrongPathCount, PrintsTheUsageLineOnlyAndExits2) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mistakes, WrongPathCount,
-                         ::testing::Values(std::vector<std::string>{"--strict", "in"},
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"in"},
+                                           std::vector<std::string>{"in", "out", "extra"},
+                                           std::vector<std::string>{"--strict", "in"},
                                            std::vector<std::string>{"--", "in", "out", "more"},
                                            std::vector<std::string>{"--", "--bogus"}));
 
@@ -176,6 +180,9 @@ void PrintTo(const WrongOptionCase& c, std::ostream* out) {
 }
 
 class WrongOption : public ::testing::TestWithParam<WrongOptionCase> {};
+
+const std::string kNoSuchKind =
+    "wqnprep: --ignore=bogus: no such kind; the kinds are " + std::string(kFindingKindNames);
 
 TEST_P(WrongOption, IsNamedOnStandardErrorAndExits2) {
   const ProgramResult result = runTouchingNothing(GetParam().argv0, GetParam().args);
@@ -233,7 +240,16 @@ INSTANTIATE_TEST_SUITE_P(
         WrongOptionCase{"ProgramNameFromThePath",
                         "/opt/tools/prep.exe",
                         {"--bogus", "a", "b"},
-                        "prep.exe: unrecognized option '--bogus'"}),
+                        "prep.exe: unrecognized option '--bogus'"},
+        // A KIND is checked with the option, not only once a run is about to start.
+        WrongOptionCase{
+            "NoSuchKindBeforeVersion", "wqnprep", {"--ignore=bogus", "--version"}, kNoSuchKind},
+        WrongOptionCase{
+            "NoSuchKindBeforeList", "wqnprep", {"--ignore=bogus", "--list"}, kNoSuchKind},
+        WrongOptionCase{
+            "NoSuchKindAfterHelp", "wqnprep", {"--help", "--ignore=bogus"}, kNoSuchKind},
+        WrongOptionCase{
+            "NoSuchKindWithOnePath", "wqnprep", {"--ignore=bogus", "in.sql"}, kNoSuchKind}),
     [](const auto& info) { return info.param.label; });
 
 // --- Paths -----------------------------------------------------------------------------------

@@ -485,6 +485,127 @@ TEST(IsDanglingLink, NothingButALinkIs) {
 #endif
 }
 
+// --- Folders ------------------------------------------------------------------------------------
+
+struct Listing {
+  const char* label;
+  const char* folder;  // in the prepared folder
+  void (*prepare)(const ScratchDir& dir);
+  std::vector<std::string> entries;                // "NAME KIND", in name order
+  bool fails = false;                              // the folder cannot be listed ...
+  std::optional<std::errc> reason = std::nullopt;  // ... for this reason, if every system agrees
+};
+
+void PrintTo(const Listing& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class ListFolder : public ::testing::TestWithParam<Listing> {};
+
+TEST_P(ListFolder, GivesEachEntryOnceWithItsOwnKind) {
+  ScratchDir dir;
+  prepareFolder(dir);
+  GetParam().prepare(dir);
+  // Left from an earlier listing: a listing holds the folder's entries alone.
+  std::vector<os::FolderEntry> entries{{"stale", os::EntryKind::kOther}};
+  const std::error_code error = os::listFolder(dir.file(GetParam().folder), entries);
+  if (GetParam().fails) {
+    EXPECT_TRUE(error);
+    if (GetParam().reason) {
+      EXPECT_EQ(error, *GetParam().reason) << error.message();
+    }
+    return;
+  }
+  ASSERT_FALSE(error) << error.message();
+  static const char* const kKinds[] = {"folder", "file", "link", "other"};
+  std::vector<std::string> listed;
+  for (const os::FolderEntry& entry : entries)
+    listed.push_back(entry.name + " " + kKinds[static_cast<int>(entry.kind)]);
+  std::sort(listed.begin(), listed.end());  // the system's order is no promise
+  EXPECT_EQ(listed, GetParam().entries);
+}
+
+std::string listingName(const ::testing::TestParamInfo<Listing>& info) {
+  return info.param.label;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, ListFolder,
+    ::testing::Values(
+        Listing{"FilesAndFolders", ".", nothing, {"file.sql file", "sub folder"}},
+        Listing{"Empty", "sub", nothing, {}},
+        Listing{"NamesBeyondAscii",
+                "sub/",
+                [](const ScratchDir& dir) {
+                  writeAll(dir.file("sub/gr\xc3\xbc\xc3\x9f"
+                                    "e.sql"),
+                           "x");
+                  makeFolder(dir.file("sub/\xe6\x97\xa5\xe6\x9c\xac"));
+                },
+                {"gr\xc3\xbc\xc3\x9f"
+                 "e.sql file",
+                 "\xe6\x97\xa5\xe6\x9c\xac folder"}},
+        Listing{"Missing", "missing", nothing, {}, true, std::errc::no_such_file_or_directory},
+        // Not a folder on POSIX systems, an invalid name under Wine.
+        Listing{"AFile", "file.sql", nothing, {}, true}),
+    listingName);
+
+#ifndef _WIN32  // Wine makes no symbolic links
+// A link is not followed, whatever it leads to.
+INSTANTIATE_TEST_SUITE_P(Links, ListFolder,
+                         ::testing::Values(Listing{
+                             "Links",
+                             "sub",
+                             [](const ScratchDir& dir) {
+                               fs::create_symlink("../file.sql", dir.file("sub/file"));
+                               fs::create_symlink("..", dir.file("sub/up"));
+                               fs::create_symlink("made.sql", dir.file("sub/dangling"));
+                             },
+                             {"dangling link", "file link", "up link"}}),
+                         listingName);
+#endif
+
+class CreateFolder : public ::testing::TestWithParam<Creation> {};
+
+TEST_P(CreateFolder, CreatesOnlyWhatIsNotThere) {
+  ScratchDir dir;
+  prepareFolder(dir);
+  GetParam().prepare(dir);
+  const std::vector<std::string> before = entriesOf(dir.path());
+  const std::string path = dir.file(GetParam().name);
+  const std::error_code error = os::createFolder(path);
+  if (GetParam().expected) {
+    EXPECT_EQ(error, *GetParam().expected) << error.message();
+    EXPECT_EQ(entriesOf(dir.path()), before);
+    EXPECT_EQ(readAll(dir.file("file.sql")), "x");
+  } else {
+    ASSERT_FALSE(error) << error.message();
+    EXPECT_FALSE(os::checkFolder(path));
+    EXPECT_TRUE(entriesOf(path).empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CreateFolder,
+    ::testing::Values(
+        Creation{"New", "new", {}, nothing},
+        Creation{"BeyondAsciiInASubfolder", "sub/\xe6\x97\xa5\xe6\x9c\xac", {}, nothing},
+        Creation{"AFile", "file.sql", std::errc::file_exists, nothing},
+        // What the folder holds stays.
+        Creation{"AFolder", "sub", std::errc::file_exists,
+                 [](const ScratchDir& dir) { writeAll(dir.file("sub/kept.sql"), "y"); }},
+        Creation{"InAMissingFolder", "no/new", std::errc::no_such_file_or_directory, nothing}),
+    creationName);
+
+#ifndef _WIN32  // Wine makes no symbolic links
+INSTANTIATE_TEST_SUITE_P(Links, CreateFolder,
+                         ::testing::Values(Creation{"DanglingLink", "link", std::errc::file_exists,
+                                                    [](const ScratchDir& dir) {
+                                                      fs::create_symlink("made", dir.file("link"));
+                                                    }}),
+                         creationName);
+#endif
+
 // --- Names --------------------------------------------------------------------------------------
 
 struct NameCase {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "random_scripts.h"
 #include "stream_feeder.h"
 #include "symbols/substitute_line.h"
 #include "symbols/tables.h"
@@ -18,39 +19,17 @@
 namespace wqnprep {
 namespace {
 
+using testing::allTokens;
+using testing::randomPieceSizes;
+using testing::scriptOfTokensAndNearMisses;
 using testing::streamInPieces;
 
 // What the engine makes of `input` fed in `pieces`, checking what it holds back on the way.
-std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces,
-                         std::vector<std::string>* reports = nullptr) {
-  // Byte columns, which the tests below look the reported bytes up by.
-  testing::StreamRun run = streamInPieces(input, pieces, reports != nullptr, ColumnUnit::kByte);
+std::string streamOutput(const std::string& input, const std::vector<std::size_t>& pieces) {
+  const testing::StreamRun run = streamInPieces(input, pieces);
   EXPECT_FALSE(run.heldTooMuch);
   EXPECT_FALSE(run.heldALineFeed) << "a whole line was held back";
-  if (reports != nullptr) {
-    // "LINE:COLUMN [unknown-enumerator] unknown enumerator 'NAME' of 'TYPE'..." as
-    // "LINE:COLUMN TYPE::NAME".
-    const std::string kind = " [unknown-enumerator] unknown enumerator '";
-    for (const std::string& finding : run.findings) {
-      const std::size_t at = finding.find(kind);
-      if (at == std::string::npos) continue;
-      const std::size_t nameEnd = finding.find("' of '", at + kind.size());
-      const std::size_t typeEnd = finding.find('\'', nameEnd + 6);
-      reports->push_back(finding.substr(0, at) + " " +
-                         finding.substr(nameEnd + 6, typeEnd - nameEnd - 6) +
-                         "::" + finding.substr(at + kind.size(), nameEnd - at - kind.size()));
-    }
-  }
   return run.output;
-}
-
-std::vector<std::string> allTokens() {
-  std::vector<std::string> tokens;
-  for (const SymbolTable* table : registry()) {
-    for (const SymbolEntry& row : table->rows) tokens.push_back(qualifiedToken(*table, row));
-  }
-  for (const SymbolEntry& entry : globalScopeList()) tokens.push_back(entry.name);
-  return tokens;
 }
 
 // --- The table properties the single pass relies on ------------------------------------------
@@ -173,56 +152,12 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"TokenAtEnd", "x WQNRuleID::applicableForHNs"}),
     [](const ::testing::TestParamInfo<Sample>& info) { return info.param.label; });
 
-// A random script built from real tokens, near misses and boundary bytes.
-std::string randomScript(std::mt19937& random) {
-  static const std::vector<std::string> tokens = allTokens();
-  static const std::vector<std::string> glue{" ", "\n", "\r\n", "_",    ":", "::", "(", ",",
-                                             "x", "7",  "\0"s,  "\xe9", "'", "\t", "-", ""};
-  auto pick = [&random](std::size_t n) {
-    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
-  };
-  std::string input;
-  const std::size_t parts = 1 + pick(60);
-  for (std::size_t i = 0; i < parts; ++i) {
-    std::string token = tokens[pick(tokens.size())];
-    // Most tokens stay real; the rest become near misses.
-    const std::size_t at = pick(token.size());
-    switch (pick(8)) {
-      case 0:
-        token[at] = static_cast<char>(token[at] ^ 0x20);  // a letter's case
-        break;
-      case 1:
-        token.resize(at + 1);  // cut short
-        break;
-      case 2:
-        token = token.substr(0, at) + '_' + token.substr(at);  // split
-        break;
-      case 3:
-        token += tokens[pick(tokens.size())];  // two glued together
-        break;
-      default:
-        break;
-    }
-    input += glue[pick(glue.size())] + token + glue[pick(glue.size())];
-  }
-  return input;
-}
-
-std::vector<std::size_t> randomPieces(std::mt19937& random) {
-  std::vector<std::size_t> pieces;
-  for (int i = 0; i < 8; ++i) {
-    const std::size_t most = random() % 2 == 0 ? 8 : 200;
-    pieces.push_back(1 + random() % most);
-  }
-  return pieces;
-}
-
 // Random scripts fed in pieces of random sizes.
 TEST(StreamAgreesWithReference, OnRandomInputs) {
   std::mt19937 random(20261208);
   for (int round = 0; round < 400; ++round) {
-    const std::string input = randomScript(random);
-    ASSERT_EQ(streamOutput(input, randomPieces(random)), substituteText(input))
+    const std::string input = scriptOfTokensAndNearMisses(random);
+    ASSERT_EQ(streamOutput(input, randomPieceSizes(random)), substituteText(input))
         << "round " << round;
   }
 }
@@ -246,53 +181,6 @@ TEST(StreamAgreesWithReference, WhenReadsFillTheBuffer) {
   const std::string expected = substituteText(input);
   EXPECT_EQ(streamOutput(input, {SIZE_MAX}), expected);
   EXPECT_EQ(streamOutput(input, {1, 5000, 70000, SIZE_MAX}), expected);
-}
-
-// --- Unknown enumerators --------------------------------------------------------------------
-
-TEST(UnknownEnumerators, AreReportedOnceWithTheirPositionAtEveryPieceSize) {
-  const std::string input =
-      "WQNRuleID::zzz WQNRuleID::applicableForAll\n"
-      "\n"
-      "  (NetworkSettingType::nstHardwareNodeID,xWQNRuleID::no WQNRuleID::applicableForVEs2)\n"
-      "WQNRuleID::1st ServerType:: ServerType::stDns_x ServerType::stDnsX";
-  const std::vector<std::string> expected{
-      "1:1 WQNRuleID::zzz", "3:4 NetworkSettingType::nstHardwareNodeID",
-      "3:57 WQNRuleID::applicableForVEs2", "4:49 ServerType::stDnsX"};
-  for (std::size_t piece : {1, 2, 5, 16, 4096}) {
-    std::vector<std::string> reports;
-    streamOutput(input, {piece}, &reports);
-    EXPECT_EQ(reports, expected) << "pieces of " << piece;
-  }
-}
-
-TEST(UnknownEnumerators, PointAtTheTokenAndDoNotDependOnPieces) {
-  std::mt19937 random(7);
-  for (int round = 0; round < 300; ++round) {
-    const std::string input = randomScript(random);
-    std::vector<std::string> whole;
-    streamOutput(input, {input.size() + 1}, &whole);
-    std::vector<std::string> pieces;
-    streamOutput(input, randomPieces(random), &pieces);
-    ASSERT_EQ(pieces, whole) << "round " << round;
-
-    // Each report names the bytes found at its line and column.
-    std::vector<std::size_t> lineStarts{0};
-    for (std::size_t i = 0; i < input.size(); ++i) {
-      if (input[i] == '\n') lineStarts.push_back(i + 1);
-    }
-    for (const std::string& report : whole) {
-      const std::size_t colon = report.find(':');
-      const std::size_t blank = report.find(' ');
-      const std::size_t line = std::stoul(report.substr(0, colon));
-      const std::size_t column = std::stoul(report.substr(colon + 1, blank - colon - 1));
-      std::string token = report.substr(blank + 1);
-      if (token.size() > 3 && token.compare(token.size() - 3, 3, "...") == 0)
-        token.resize(token.size() - 3);
-      ASSERT_EQ(input.compare(lineStarts[line - 1] + column - 1, token.size(), token), 0)
-          << report << " in round " << round;
-    }
-  }
 }
 
 }  // namespace
