@@ -485,7 +485,14 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
     lineStart_ = bufferAt_ + static_cast<std::uint64_t>(p + 1 - buffer_.data());
     from = p + 1;
     width_ = 0;
-    if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) endLine();
+    if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) {
+      endLine();
+    } else {
+      // Nothing waits for a line's end any more: the rest is counted the fast way.
+      countedTo_ = lineStart_;
+      countLinesUpTo(index);
+      return;
+    }
   }
   const std::string_view counted(from, static_cast<std::size_t>(to - from));
   if (unit_ == ColumnUnit::kDisplay) width_ = displayWidthAfter(width_, counted);
