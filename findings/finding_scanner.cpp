@@ -135,6 +135,11 @@ void FindingScanner::look(bool atEnd) {
       continue;
     }
     p = visitRange(from, std::max(runEnd, candidate + 1), atEnd);
+    // The second colon of "::" has no run before it and no colon after it: nothing to look at.
+    if (at == ':' && p == candidate + 1 && p < decided && byteAt(p) == ':' &&
+        byteAt(p + 1) != ':') {
+      ++p;
+    }
   }
   next_ = p;
 
