@@ -59,6 +59,19 @@ read -r plain_s _ < <(measure 21 sh -c 'exec "$0" "$1" /dev/stdout 2>/dev/null' 
 read -r warn_s warn_rss < <(measure 21 sh -c 'exec "$0" --warn-unknown "$1" /dev/stdout 2>/dev/null' "$bin/wqnprep" "$work/unknown.sql")
 findings=$("$bin/wqnprep" --warn-unknown "$work/unknown.sql" /dev/null 2>&1 | wc -l)
 
+# --check on the clean realistic script against the plain run to /dev/null, on the same file and
+# taken in turns, so that a burst of load on the shared machine falls on both: medians of each,
+# and of the ratios of the pairs.
+for ((run = 0; run < runs; ++run)); do
+  read -r plain_run _ < <(measure 1 "$bin/wqnprep" "$work/realistic.sql" /dev/null)
+  read -r check_run _ < <(measure 1 "$bin/wqnprep" --check "$work/realistic.sql")
+  echo "$plain_run $check_run"
+done >"$work/check-pairs"
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+plain_check_s=$(awk '{ print $1 }' "$work/check-pairs" | median)
+check_s=$(awk '{ print $2 }' "$work/check-pairs" | median)
+check_ratio=$(awk '{ print $2 / $1 }' "$work/check-pairs" | median)
+
 read -r cat_s _ < <(measure 301 cat "$work/empty.sql")
 read -r wqn_s wqn_rss < <(measure 301 "$bin/wqnprep" "$work/empty.sql" /dev/stdout)
 printf "\n$ratios"
@@ -66,3 +79,5 @@ awk -v c="$cat_s" -v w="$wqn_s" -v rss="$wqn_rss" 'BEGIN {
   printf "\nempty input: cat %.2f ms, wqnprep %.2f ms (%+.2f ms), peak %.1f MiB\n", c * 1000, w * 1000, (w - c) * 1000, rss / 1024 }'
 awk -v p="$plain_s" -v w="$warn_s" -v n="$findings" -v rss="$warn_rss" 'BEGIN {
   printf "1 MB of unknown enumerators (%d findings): plain %.1f ms, --warn-unknown %.1f ms (%.2f x), peak %.1f MiB\n", n, p * 1000, w * 1000, w / p, rss / 1024 }'
+awk -v p="$plain_check_s" -v c="$check_s" -v r="$check_ratio" 'BEGIN {
+  printf "realistic, clean: plain to /dev/null %.1f ms, --check %.1f ms (paired: %.2f x)\n", p * 1000, c * 1000, r }'

@@ -61,7 +61,10 @@ FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds
     typeNames_.push_back(table->typeName);
     shortestType_ = std::min(shortestType_, table->typeName.size());
     longestType_ = std::max(longestType_, table->typeName.size());
+    if (table->typeName.size() < 64) typeNameLengths_ |= std::uint64_t{1} << table->typeName.size();
   }
+  longestRunLooked_ = std::max(suggester_.longestPlaceholder() + Suggester::kMaxEdits,
+                               suggester_.longestSnakeCase());
   // A word, blanks, "::", blanks, a name as long as any token, and what a glued-token finding
   // shows after it; or a silencing comment.
   lookahead_ =
@@ -127,7 +130,16 @@ void FindingScanner::look(bool atEnd) {
     }
     const auto runEnd =
         static_cast<std::size_t>(nameRunEnd(bytes + candidate, bytes + decided) - bytes);
+    if (runEnd > candidate && quietRun(from, runEnd)) {
+      p = runEnd;
+      continue;
+    }
     p = visitRange(from, std::max(runEnd, candidate + 1), atEnd);
+    // The second colon of "::" has no run before it and no colon after it: nothing to look at.
+    if (at == ':' && p == candidate + 1 && p < decided && byteAt(p) == ':' &&
+        byteAt(p + 1) != ':') {
+      ++p;
+    }
   }
   next_ = p;
 
@@ -153,6 +165,33 @@ bool FindingScanner::tooShortToMatter(std::size_t from, std::size_t separator) c
   if (!dot && byteAt(separator + 1) == ':') return false;
   const std::size_t shortest = dot ? shortestType_ : shortestType_ - Suggester::kMaxEdits;
   return separator - from < shortest;
+}
+
+// Whether visiting the run of name bytes from `from` to `end` can find nothing: it is a whole run
+// whose words are too far from a placeholder's length, as is the run itself (unless too short for
+// visitNameRun), and what follows it can make none of its words a type name before a separator
+// or a silencing comment's marker. Most long names in a script are rows, so this spares them the
+// word-by-word visit.
+bool FindingScanner::quietRun(std::size_t from, std::size_t end) const {
+  if ((from > 0 && isName(byteAt(from - 1))) || isName(byteAt(end))) return false;
+  const int after = byteAt(end);
+  if (after == ':' || after == '-') return false;
+  const char* const bytes = buffer_.data();
+  if (after == '.' || isBlank(after)) {
+    std::size_t word = end;
+    while (word > from && hasClass(bytes[word - 1], kWordByte)) --word;
+    if (end - word < 64 && (typeNameLengths_ >> (end - word) & 1U) != 0) return false;
+  }
+  const std::size_t length = end - from;
+  if (length < static_cast<std::size_t>(kLongRun)) return true;
+  if (length <= longestRunLooked_) return false;
+  std::size_t word = from;
+  for (std::size_t i = from; i < end; ++i) {
+    if (bytes[i] != '_') continue;
+    if (placeholderLength(i - word)) return false;
+    word = i + 1;
+  }
+  return !placeholderLength(end - word);
 }
 
 // Visits every run of name bytes and every word that starts in [from, to), and returns where the
@@ -371,9 +410,7 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
 // the run is not reported as well.
 void FindingScanner::visitNameRun(std::size_t start) {
   if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
-  const std::size_t longest = std::max(suggester_.longestPlaceholder() + Suggester::kMaxEdits,
-                                       suggester_.longestSnakeCase());
-  const std::size_t end = nameRunFrom(start, start + longest + 1);
+  const std::size_t end = nameRunFrom(start, start + longestRunLooked_ + 1);
   if (end - start < static_cast<std::size_t>(kLongRun)) return;
   const std::string_view run = text(start, end);
   if (const std::string* meant = suggester_.placeholderInSnakeCase(run)) {
@@ -485,7 +522,14 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
     lineStart_ = bufferAt_ + static_cast<std::uint64_t>(p + 1 - buffer_.data());
     from = p + 1;
     width_ = 0;
-    if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) endLine();
+    if (pendingCount_ > 0 || silencedHere_ != 0 || silencedNext_ != 0) {
+      endLine();
+    } else {
+      // Nothing waits for a line's end any more: the rest is counted the fast way.
+      countedTo_ = lineStart_;
+      countLinesUpTo(index);
+      return;
+    }
   }
   const std::string_view counted(from, static_cast<std::size_t>(to - from));
   if (unit_ == ColumnUnit::kDisplay) width_ = displayWidthAfter(width_, counted);

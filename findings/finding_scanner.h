@@ -41,6 +41,7 @@ class FindingScanner {
  private:
   void look(bool atEnd);
   bool tooShortToMatter(std::size_t from, std::size_t separator) const;
+  bool quietRun(std::size_t from, std::size_t end) const;
   std::size_t visitRange(std::size_t from, std::size_t to, bool atEnd);
   std::size_t visitWord(std::size_t start, std::size_t end, bool atEnd);
   void visitQualified(std::size_t type, std::size_t start, std::size_t colons, bool atEnd);
@@ -79,7 +80,9 @@ class FindingScanner {
   std::vector<std::string> typeNames_;
   std::size_t shortestType_ = SIZE_MAX;
   std::size_t longestType_ = 0;
-  std::size_t lookahead_;  // bytes after a position that its decision may need
+  std::uint64_t typeNameLengths_ = 0;  // a bit for each length of a type name under 64
+  std::size_t longestRunLooked_ = 0;   // of a run of name bytes, by visitNameRun
+  std::size_t lookahead_;              // bytes after a position that its decision may need
 
   std::string buffer_;           // the bytes not yet decided and a few before them
   std::uint64_t bufferAt_ = 0;   // input offset of buffer_[0]

@@ -151,6 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
              "WQNGlobalScopeGUI_x",
              {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGUI'; did you mean "
               "'WQNGlobalScopeGUID'?"}},
+        // In a run of name bytes too long to be a placeholder itself.
+        Case{"MisspeltWordInsideALongName",
+             "SELECT old_WQNGlobalScopeGuid_value",
+             {"1:12 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGuid'; did you mean "
+              "'WQNGlobalScopeGUID'?"}},
         Case{"WithTwoLettersSwapped",
              "WQNGlobalScopeGIUD",
              {"1:1 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGIUD'; did you mean "
