@@ -8,30 +8,10 @@
 #include <vector>
 
 #include "run_program.h"
+#include "utf16_text.h"
 
 namespace wqnprep::testing {
-
 namespace {
-
-// The compiler's own UTF-16, so that the program's transcoding is checked against something else.
-std::string utf16(std::u16string_view text, bool bigEndian) {
-  std::string bytes;
-  for (const char16_t unit : text) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? high : low;
-    bytes += bigEndian ? low : high;
-  }
-  return bytes;
-}
-
-std::string le(std::u16string_view text) {
-  return utf16(text, false);
-}
-
-std::string be(std::u16string_view text) {
-  return utf16(text, true);
-}
 
 const std::string kPreviousOutput = "previous output\n";
 const std::string kUnknownOnLineOne =
@@ -97,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--strict", "in.sql", "out.sql"},
                   kUnknownOnLineOne,
                   1,
-                  finding("error") +
-                      "Error: 1 finding in 'in.sql'; 'out.sql' was not written\n",
+                  finding("error") + "Error: 1 finding in 'in.sql'; 'out.sql' was not written\n",
                   "out.sql",
                   kPreviousOutput},
         Utf16Case{"CheckCountsDisplayColumnsOfTheCharacters",
@@ -142,15 +121,16 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Refusals, Utf16Scripts,
     ::testing::Values(
-        Utf16Case{"Utf32",
-                  {"in.sql", "out.sql"},
-                  std::string("\xFF\xFE\0\0a\0\0\0\n\0\0\0", 12),
-                  1,
-                  "Error: cannot read input 'in.sql': it is UTF-32LE (it begins with the byte-order "
-                  "mark FF FE 00 00), which wqnprep does not read; convert it to UTF-8 first "
-                  "(iconv -f UTF-32 -t UTF-8)\n",
-                  "out.sql",
-                  kPreviousOutput},
+        Utf16Case{
+            "Utf32",
+            {"in.sql", "out.sql"},
+            std::string("\xFF\xFE\0\0a\0\0\0\n\0\0\0", 12),
+            1,
+            "Error: cannot read input 'in.sql': it is UTF-32LE (it begins with the byte-order "
+            "mark FF FE 00 00), which wqnprep does not read; convert it to UTF-8 first "
+            "(iconv -f UTF-32 -t UTF-8)\n",
+            "out.sql",
+            kPreviousOutput},
         Utf16Case{"UnpairedSurrogate",
                   {"--warn-unknown", "in.sql", "out.sql"},
                   le(u"\uFEFFab") + std::string("\0\xDC", 2) + le(u"c\n"),
@@ -159,6 +139,17 @@ INSTANTIATE_TEST_SUITE_P(
                       "byte-order mark but does not decode as UTF-16LE: an unpaired low surrogate "
                       "at offset 6; mend the file there, or if it is not UTF-16, convert it to "
                       "UTF-8 from its own encoding (iconv -f ENCODING -t UTF-8)\n",
+                  "out.sql",
+                  kPreviousOutput},
+        // Found in the first block read, after what the first write would hold.
+        Utf16Case{"UnpairedSurrogateFarIntoTheFirstBlock",
+                  {"in.sql", "out.sql"},
+                  le(u"\uFEFF" + std::u16string(50000, u'x') + u"\n") + std::string("\0\xDC", 2),
+                  1,
+                  kUndecodable +
+                      "byte-order mark but does not decode as UTF-16LE: an unpaired low surrogate "
+                      "at offset 100004; mend the file there, or if it is not UTF-16, convert it "
+                      "to UTF-8 from its own encoding (iconv -f ENCODING -t UTF-8)\n",
                   "out.sql",
                   kPreviousOutput},
         Utf16Case{"OddByteCount",
