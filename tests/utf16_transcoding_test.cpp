@@ -1,5 +1,5 @@
 // UTF-16 to UTF-8 and back in pieces cut at every place, and the byte-order marks that choose
-// it.
+// it; the same texts through the program's block loop, read a few bytes at a time.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "stream_feeder.h"
 #include "text/utf16.h"
 #include "utf16_text.h"
 
@@ -77,6 +78,19 @@ TEST_P(Utf16Transcoding, GivesTheSameTextWhereverThePiecesAreCut) {
     } else {
       EXPECT_EQ(decodeInPieces(c, piece), c.failure);
     }
+  }
+}
+
+// Through preprocess(), reads of a few bytes cut the mark, the code units and the pairs; text
+// whose last line is ended and that holds no token comes out as it went in.
+TEST_P(Utf16Transcoding, PassesThroughTheBlockLoopReadAFewBytesAtATime) {
+  const DecodeCase& c = GetParam();
+  if (!c.failure.empty() || !c.utf8.ends_with('\n')) return;
+  const std::string marked = utf16(u"\uFEFF", c.bigEndian) + c.input;
+  for (std::size_t piece = 1; piece <= 5; ++piece) {
+    SCOPED_TRACE("reads of " + std::to_string(piece) + " bytes");
+    const StreamRun run = streamInPieces(marked, {piece});
+    EXPECT_TRUE(run.output == marked) << ::testing::PrintToString(run.output);
   }
 }
 
