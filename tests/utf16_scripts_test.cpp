@@ -165,5 +165,21 @@ INSTANTIATE_TEST_SUITE_P(
                   kPreviousOutput}),
     [](const ::testing::TestParamInfo<Utf16Case>& info) { return std::string(info.param.label); });
 
+// Decoding holds nothing back from a pipe: each line comes out before the next is sent. Big-endian,
+// as a line's bytes then end with its line feed's 0A.
+TEST(Utf16Streaming, EachLineReachesStandardOutputBeforeTheNextIsSent) {
+  Streams streams;
+  streams.input = Streams::Connection::pipe;
+  streams.output = Streams::Connection::pipe;
+  RunningProgram program(wqnprepBinary(), {"wqnprep", "-", "-"}, streams);
+  program.write(be(u"\uFEFFWQNRuleID::applicableForAll,\n"));
+  EXPECT_EQ(program.readLine(), be(u"\uFEFF0,\n"));
+  program.write(be(u"\U0001F600\n"));
+  EXPECT_EQ(program.readLine(), be(u"\U0001F600\n"));
+  program.closeInput();
+  const ProgramResult result = program.wait();
+  EXPECT_EQ(result.status, 0) << result.err;
+}
+
 }  // namespace
 }  // namespace wqnprep::testing
