@@ -111,8 +111,9 @@ std::size_t Utf16Decoder::decode(const char* in, std::size_t size, char* out) {
   const auto* const end = begin + size;
   const auto* p = begin;
   // Each code unit with the offset of its first byte.
+  const bool bigEndian = bigEndian_;
   const auto take = [&](unsigned first, unsigned second, std::uint64_t at) {
-    const std::uint32_t unit = bigEndian_ ? (first << 8 | second) : (second << 8 | first);
+    const std::uint32_t unit = bigEndian ? (first << 8 | second) : (second << 8 | first);
     if (highSurrogate_ != 0) {
       if (!isLowSurrogate(unit)) throw UndecodableUtf16(unpaired("high", highOffset_));
       out = putUtf8(0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00), out);
@@ -130,7 +131,19 @@ std::size_t Utf16Decoder::decode(const char* in, std::size_t size, char* out) {
     take(static_cast<unsigned>(pendingByte_), *p++, offset_ - 1);
     pendingByte_ = -1;
   }
-  for (; end - p >= 2; p += 2) take(p[0], p[1], offset_ + static_cast<std::uint64_t>(p - begin));
+  // ASCII, most of a script, goes through a loop of its own.
+  const std::size_t highByte = bigEndian ? 0 : 1;
+  while (end - p >= 2) {
+    if (highSurrogate_ == 0) {
+      while (end - p >= 2 && p[highByte] == 0 && p[1 - highByte] < 0x80) {
+        *out++ = static_cast<char>(p[1 - highByte]);
+        p += 2;
+      }
+      if (end - p < 2) break;
+    }
+    take(p[0], p[1], offset_ + static_cast<std::uint64_t>(p - begin));
+    p += 2;
+  }
   if (p < end) pendingByte_ = *p;
   offset_ += size;
   return static_cast<std::size_t>(out - start);
@@ -146,11 +159,13 @@ void Utf16Decoder::finish() const {
 
 std::size_t Utf16Encoder::encode(const char* in, std::size_t size, char* out) {
   char* const start = out;
+  // Where each byte of a code unit goes, in locals: writes through `out` could otherwise be
+  // taken to change the members.
+  const std::size_t highByte = bigEndian_ ? 0 : 1;
   const auto put = [&](std::uint32_t unit) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    *out++ = bigEndian_ ? high : low;
-    *out++ = bigEndian_ ? low : high;
+    out[highByte] = static_cast<char>(unit >> 8);
+    out[1 - highByte] = static_cast<char>(unit & 0xFF);
+    out += 2;
   };
   const auto putCodePoint = [&](std::uint32_t codePoint) {
     if (codePoint < 0x10000) {
