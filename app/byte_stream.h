@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace wqnprep {
 
@@ -12,6 +13,11 @@ class ByteSource {
   // Reads up to `size` bytes; returns 0 only at the end. A failure raises, so that it is never
   // taken for the end.
   virtual std::size_t read(char* buffer, std::size_t size) = 0;
+  // What messages call the source: a path, or the name of standard input.
+  virtual const std::string& name() const = 0;
+  // Whether a read never waits for bytes to arrive, as from a regular file: reading ahead to the
+  // end then holds back nothing that a pipe would deliver later.
+  virtual bool readsNeverWait() const { return false; }
 };
 
 class ByteSink {

@@ -26,7 +26,8 @@ class InputFile : public ByteSource {
   std::size_t read(char* buffer, std::size_t size) override;
 
   // The path as given, or standard input's name.
-  const std::string& name() const { return name_; }
+  const std::string& name() const override { return name_; }
+  bool readsNeverWait() const override { return info_.regular; }
   const os::FileInfo& info() const { return info_; }
 
  private:
@@ -80,7 +81,7 @@ class OutputFile : public ByteSink {
 // An unnamed temporary file that holds the output back until it is known to be right; it
 // vanishes with the process however that ends. What is written can be read back from its start,
 // through rewound() or, after rewind(), through read().
-class SpoolFile : public ByteSink, public ByteSource {
+class SpoolFile : public ByteSink {
  public:
   SpoolFile();
 
@@ -88,7 +89,8 @@ class SpoolFile : public ByteSink, public ByteSource {
   void holdBack(const std::string& input) { holding_ = input; }
 
   void write(const char* data, std::size_t size) override;
-  std::size_t read(char* buffer, std::size_t size) override;
+  // Reads up to `size` bytes; returns 0 only at the end.
+  std::size_t read(char* buffer, std::size_t size);
   // Bytes written so far.
   std::uint64_t size() const { return size_; }
   void rewind();

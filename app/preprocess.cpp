@@ -5,6 +5,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "app/encoded_streams.h"
 #include "os/file.h"
 #include "symbols/stream_substituter.h"
 
@@ -41,9 +42,8 @@ class Buffer {
   std::size_t size_ = 0;
 };
 
-}  // namespace
-
-void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
+// The block loop over text the engine reads: UTF-8, or bytes of any single-byte encoding.
+void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   StreamSubstituter substituter;
   // Room for a block and the few bytes held back from the previous one.
   const std::size_t heldBack = substituter.heldBackLimit();
@@ -82,9 +82,25 @@ void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   }
 }
 
+}  // namespace
+
+void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
+  TextInput text(input, kFirstBlock);
+  if (!text.utf16()) {
+    substitute(text, output, findings);
+    return;
+  }
+  if (findings != nullptr) findings->countBytesAsUtf16();
+  Utf16Output encoded(output, text.byteOrderMark() == ByteOrderMark::kUtf16Be);
+  substitute(text, encoded, findings);
+  encoded.finish();
+}
+
 void findFindings(ByteSource& input, FindingScanner& findings) {
+  TextInput text(input, kLargestBlock);
+  if (text.utf16()) findings.countBytesAsUtf16();
   const auto block = std::make_unique_for_overwrite<char[]>(kLargestBlock);
-  while (const std::size_t got = input.read(block.get(), kLargestBlock)) {
+  while (const std::size_t got = text.read(block.get(), kLargestBlock)) {
     findings.scan(block.get(), got);
   }
   findings.finish();

@@ -9,6 +9,7 @@
 #include "symbols/tables.h"
 #include "text/byte_runs.h"
 #include "text/display_width.h"
+#include "text/utf16.h"
 #include "text/word_chars.h"
 
 namespace wqnprep {
@@ -534,6 +535,7 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
   const std::string_view counted(from, static_cast<std::size_t>(to - from));
   if (unit_ == ColumnUnit::kDisplay) width_ = displayWidthAfter(width_, counted);
   if (unit_ == ColumnUnit::kCodePoint) width_ = characterCountAfter(width_, counted);
+  if (utf16Bytes_) width_ = utf16ByteCountAfter(width_, counted);
   countedTo_ = bufferAt_ + index;
 }
 
@@ -559,7 +561,8 @@ void FindingScanner::report(FindingKind kind, std::size_t start,
   Finding& finding = pending_[pendingCount_++];
   finding.kind = kind;
   finding.line = line_;
-  finding.column = unit_ == ColumnUnit::kByte ? bufferAt_ + start - lineStart_ + 1 : width_ + 1;
+  finding.column =
+      unit_ == ColumnUnit::kByte && !utf16Bytes_ ? bufferAt_ + start - lineStart_ + 1 : width_ + 1;
   finding.message.clear();
   for (std::string_view part : message) finding.message += part;
   finding.suggestion = suggestion;

@@ -37,6 +37,9 @@ class FindingScanner {
   void scan(const char* text, std::size_t size);
   // At the end of the input.
   void finish();
+  // The input is UTF-16, given to scan() as UTF-8: byte columns count its own bytes, 2 for each
+  // code unit, where tools that count bytes look in the file. Before the first scan().
+  void countBytesAsUtf16() { utf16Bytes_ = unit_ == ColumnUnit::kByte; }
 
  private:
   void look(bool atEnd);
@@ -92,6 +95,7 @@ class FindingScanner {
   std::uint64_t lineStart_ = 0;  // input offset of the current line's first byte
   std::uint64_t width_ = 0;      // columns of the current line up to countedTo_, unless bytes
   bool byteOrderMarkChecked_ = false;
+  bool utf16Bytes_ = false;  // width_ counts the bytes of UTF-16
 
   // The findings of the current line, the first pendingCount_ of pending_: the room of their
   // messages is reused.

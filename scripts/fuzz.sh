@@ -14,7 +14,8 @@ cp examples/grants.sql "$work/"  # the bundled example is a seed too
 # A dictionary of every token and its parts, so that mutations reach real symbols quickly.
 build-fuzz/wqnprep --list | cut -f1 | sed -E 's/^(.*)$/"\1"/' >"$work.dict"
 build-fuzz/wqnprep --list | cut -f1 | grep -o '^[A-Za-z]*::' | sort -u | sed -E 's/^(.*)$/"\1"/' >>"$work.dict"
-printf '"%s"\n' '-- wqnprep-ignore' '/* wqnprep-ignore' '-next-line' ': glued-token, ' '\xEF\xBB\xBF' >>"$work.dict"
+printf '"%s"\n' '-- wqnprep-ignore' '/* wqnprep-ignore' '-next-line' ': glued-token, ' '\xEF\xBB\xBF' \
+  '\xFF\xFE' '\xFE\xFF' '\x00\xD8' '\xD8\x00' >>"$work.dict"
 build-fuzz/fuzz/wqnprep_engine_fuzzer -max_total_time="$seconds" -max_len=4096 -timeout=10 \
   -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix=build-fuzz/findings/ \
   -dict="$work.dict" "$work" fuzz/corpus >"$work.log" 2>&1 || { tail -40 "$work.log"; rm -f "$work.log" "$work.dict"; exit 1; }

@@ -35,12 +35,14 @@ class PieceSource : public ByteSource {
     offset_ += take;
     return take;
   }
+  const std::string& name() const override { return name_; }
   bool heldALineFeed = false;
 
  private:
   const std::string& text_;
   const std::vector<std::size_t>& pieces_;
   const MemorySink& sink_;
+  std::string name_ = "<memory>";
   std::size_t next_ = 0;
   std::size_t offset_ = 0;
   std::size_t lineFeeds_ = 0;
@@ -64,6 +66,8 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
     preprocess(source, sink, reportFindings ? &findings : nullptr);
   } catch (const std::logic_error&) {
     run.heldTooMuch = true;
+  } catch (const std::runtime_error& error) {
+    run.error = error.what();
   }
   run.output = std::move(sink.text);
   run.heldALineFeed = source.heldALineFeed;

@@ -15,6 +15,7 @@ struct StreamRun {
   std::vector<std::string> findings;  // each finding as "LINE:COLUMN [KIND] MESSAGE"
   bool heldTooMuch = false;           // the loop found the engine keeping back more than it may
   bool heldALineFeed = false;         // more input was asked for before a whole line was written
+  std::string error;  // why the run stopped, if it failed (text that does not decode)
 };
 
 // Hands `input` to preprocess() in reads of the given sizes (cycled, each at least 1), the way a
