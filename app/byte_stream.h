@@ -18,6 +18,9 @@ class ByteSource {
   // Whether a read never waits for bytes to arrive, as from a regular file: reading ahead to the
   // end then holds back nothing that a pipe would deliver later.
   virtual bool readsNeverWait() const { return false; }
+  // Goes back to the first byte, to read the source again, where it can (a regular file): false
+  // where it cannot. A failure raises.
+  virtual bool rewind() { return false; }
 };
 
 class ByteSink {

@@ -50,6 +50,12 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
+bool InputFile::rewind() {
+  if (!info_.regular) return false;
+  check(file_.rewind(), "cannot read input", name_);
+  return true;
+}
+
 OutputFile::OutputFile(const std::string& path, const InputFile& input,
                        std::vector<std::string> folders)
     : OutputFile(path, input.name(), input.info(), std::move(folders)) {}

@@ -28,6 +28,7 @@ class InputFile : public ByteSource {
   // The path as given, or standard input's name.
   const std::string& name() const override { return name_; }
   bool readsNeverWait() const override { return info_.regular; }
+  bool rewind() override;
   const os::FileInfo& info() const { return info_; }
 
  private:

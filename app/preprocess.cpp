@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "app/encoded_streams.h"
@@ -85,14 +86,25 @@ void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
 }  // namespace
 
 void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
-  TextInput text(input, kFirstBlock);
-  if (!text.utf16()) {
-    substitute(text, output, findings);
+  std::optional<TextInput> text(std::in_place, input, kFirstBlock);
+  if (!text->utf16()) {
+    substitute(*text, output, findings);
     return;
   }
+  // UTF-16 that does not decode is refused with the output untouched: a file is decoded whole
+  // before any of it is written, and then read again. A pipe cannot be read twice; there a fault
+  // past the first block ends the run as a read that fails does.
+  if (input.rewind()) {
+    TextInput whole(input, kLargestBlock);
+    const auto block = std::make_unique_for_overwrite<char[]>(kLargestBlock);
+    while (whole.read(block.get(), kLargestBlock) != 0) {
+    }
+    input.rewind();
+    text.emplace(input, kFirstBlock);
+  }
   if (findings != nullptr) findings->countBytesAsUtf16();
-  Utf16Output encoded(output, text.byteOrderMark() == ByteOrderMark::kUtf16Be);
-  substitute(text, encoded, findings);
+  Utf16Output encoded(output, text->byteOrderMark() == ByteOrderMark::kUtf16Be);
+  substitute(*text, encoded, findings);
   encoded.finish();
 }
 

@@ -117,6 +117,15 @@ INSTANTIATE_TEST_SUITE_P(
                   "\xFFsaldo 1\n"}),
     [](const ::testing::TestParamInfo<Utf16Case>& info) { return std::string(info.param.label); });
 
+// A line longer than the first block, then a low surrogate alone.
+const std::string kUnpairedPastTheFirstBlock = [] {
+  std::string text = le(u"\uFEFF");
+  text += le(std::u16string(150000, u'x'));
+  text += le(u"\n");
+  text.append("\0\xDC", 2);
+  return text;
+}();
+
 // Refused before anything is written: the output stays as it was, with or without --strict.
 INSTANTIATE_TEST_SUITE_P(
     Refusals, Utf16Scripts,
@@ -149,6 +158,17 @@ INSTANTIATE_TEST_SUITE_P(
                   kUndecodable +
                       "byte-order mark but does not decode as UTF-16LE: an unpaired low surrogate "
                       "at offset 100004; mend the file there, or if it is not UTF-16, convert it "
+                      "to UTF-8 from its own encoding (iconv -f ENCODING -t UTF-8)\n",
+                  "out.sql",
+                  kPreviousOutput},
+        // Past the first block of a file, which is decoded whole before it is read again.
+        Utf16Case{"UnpairedSurrogatePastTheFirstBlock",
+                  {"in.sql", "out.sql"},
+                  kUnpairedPastTheFirstBlock,
+                  1,
+                  kUndecodable +
+                      "byte-order mark but does not decode as UTF-16LE: an unpaired low surrogate "
+                      "at offset 300004; mend the file there, or if it is not UTF-16, convert it "
                       "to UTF-8 from its own encoding (iconv -f ENCODING -t UTF-8)\n",
                   "out.sql",
                   kPreviousOutput},
