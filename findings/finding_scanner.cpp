@@ -117,11 +117,14 @@ void FindingScanner::look(bool atEnd) {
       break;
     }
     // From the start of the run of name bytes that ends at or after the candidate, past blanks
-    // before a ':', to the end of the run the candidate is in.
+    // before a ':', to the end of the run the candidate is in. Near `decided` the scan stops at
+    // any byte, a blank among them: the word before the blanks is looked at there, as the ':'
+    // after them may come only after a later stop, which cannot reach back past this one.
     const int at = byteAt(candidate);
     std::size_t from = candidate;
-    for (std::size_t blanks = 0;
-         at == ':' && from > p && blanks < kShownAround && isBlank(byteAt(from - 1)); ++blanks) {
+    for (std::size_t blanks = 0; (at == ':' || isBlank(at)) && from > p && blanks < kShownAround &&
+                                 isBlank(byteAt(from - 1));
+         ++blanks) {
       --from;
     }
     while (from > p && hasClass(bytes[from - 1], kNameByte)) --from;

@@ -352,6 +352,44 @@ INSTANTIATE_TEST_SUITE_P(
              {}}),
     label);
 
+// Up to 32 blanks may stand between a type and "::" for it to read as a mistyped token. The
+// first read ends at every byte, so that the pass stops deciding inside the blanks as well,
+// with the type far enough back for the scan to have passed it over.
+struct BlanksBeforeColons {
+  const char* label;
+  std::size_t blanks;
+  bool reported;
+};
+
+void PrintTo(const BlanksBeforeColons& sample, std::ostream* out) {
+  *out << sample.label;
+}
+
+class TypeBlanksColons : public ::testing::TestWithParam<BlanksBeforeColons> {};
+
+TEST_P(TypeBlanksColons, AreDecidedAlikeWhereverTheFirstReadEnds) {
+  const std::string written =
+      "WQNRuleID" + std::string(GetParam().blanks, ' ') + "::applicableForHNs";
+  // Enough bytes after it that the pass decides the line before the input ends.
+  const std::string input = "(" + written + ")" + std::string(1024, '\n');
+  std::vector<std::string> expected;
+  if (GetParam().reported) {
+    expected.push_back("1:2 [unknown-enumerator] '" + written +
+                       "' is not a token; did you mean 'WQNRuleID::applicableForHNs'?");
+  }
+  for (std::size_t first = 1; first < input.size(); ++first) {
+    ASSERT_EQ(findingsOf(input, {first, input.size()}), expected) << "first read " << first;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Findings, TypeBlanksColons,
+                         ::testing::Values(BlanksBeforeColons{"MoreThanAVectorOfBlanks", 20, true},
+                                           BlanksBeforeColons{"AsManyAsAllowed", 32, true},
+                                           BlanksBeforeColons{"OneTooMany", 33, false}),
+                         [](const ::testing::TestParamInfo<BlanksBeforeColons>& info) {
+                           return info.param.label;
+                         });
+
 // --- Comments that silence findings ---------------------------------------------------------
 
 INSTANTIATE_TEST_SUITE_P(
