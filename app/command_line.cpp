@@ -17,11 +17,10 @@ class Parser {
     bool optionsEnded = false;
     for (next_ = 1; next_ < argc_ && !line_.mistake;) {
       const std::string_view arg = argv_[next_++];
-      if (optionsEnded) {
-        path(arg);
-      } else if (const OptionAlias* alias = aliasSpelt(arg)) {
+      const OptionAlias* alias = optionsEnded ? nullptr : aliasSpelt(arg);
+      if (alias != nullptr) {
         line_.given[alias->option.index].emplace_back();
-      } else if (arg.size() < 2 || arg[0] != '-') {
+      } else if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
         path(arg);
       } else if (arg == "--") {
         optionsEnded = true;

@@ -25,7 +25,8 @@ std::vector<char*> pointersTo(std::vector<std::string>& arguments) {
 }
 
 // Each path that holds a wildcard and was not quoted, replaced by the paths it matches.
-std::vector<std::string> withWildcardsExpanded(std::vector<std::string> arguments, wchar_t* argv[],
+std::vector<std::string> withWildcardsExpanded(std::vector<std::string> arguments,
+                                               const wchar_t* const argv[],
                                                const Program& program) {
   std::vector<char*> pointers = pointersTo(arguments);
   const std::vector<bool> paths =
