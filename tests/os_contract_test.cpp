@@ -59,14 +59,6 @@ std::string readAll(const std::string& path) {
   return readAll(file);
 }
 
-os::File spoolHolding(const std::string& text) {
-  os::File spool;
-  EXPECT_FALSE(os::openSpool(spool));
-  EXPECT_FALSE(spool.write(text.data(), text.size()));
-  EXPECT_FALSE(spool.rewind());
-  return spool;
-}
-
 // What `folder` holds, at any depth, by paths relative to it in name order.
 std::vector<std::string> entriesOf(const std::string& folder) {
   std::vector<std::string> names;

@@ -16,14 +16,6 @@
 namespace wqnprep::testing {
 namespace {
 
-os::File spoolHolding(const std::string& text) {
-  os::File spool;
-  EXPECT_FALSE(os::openSpool(spool));
-  EXPECT_FALSE(spool.write(text.data(), text.size()));
-  EXPECT_FALSE(spool.rewind());
-  return spool;
-}
-
 TEST(Spool, LeavesNoNameInTheTemporaryFolder) {
   ScratchDir dir;
   const TemporaryFolderSetTo temporary(dir.path());

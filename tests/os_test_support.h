@@ -2,6 +2,8 @@
 // temporary folder to point the system at, a pipe, a file that only appends.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <system_error>
 
@@ -26,5 +28,14 @@ class TemporaryFolderSetTo {
 void makePipe(os::File& readEnd, os::File& writeEnd);
 // Opens `path`, creating it, for writes that each go to its end whatever the position.
 os::File openForAppending(const std::string& path);
+
+// A new spool file holding `text`, read from its start.
+inline os::File spoolHolding(const std::string& text) {
+  os::File spool;
+  EXPECT_FALSE(os::openSpool(spool));
+  EXPECT_FALSE(spool.write(text.data(), text.size()));
+  EXPECT_FALSE(spool.rewind());
+  return spool;
+}
 
 }  // namespace wqnprep::testing
