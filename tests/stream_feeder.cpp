@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "app/preprocess.h"
-#include "findings/finding_scanner.h"
 
 namespace wqnprep::testing {
 namespace {
@@ -50,20 +49,18 @@ class PieceSource : public ByteSource {
 
 }  // namespace
 
+std::string findingText(const Finding& finding) {
+  return std::to_string(finding.line) + ":" + std::to_string(finding.column) + " [" +
+         std::string(findingKindName(finding.kind)) + "] " + finding.message;
+}
+
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
-                         bool reportFindings, ColumnUnit unit) {
+                         FindingScanner* findings) {
   StreamRun run;
-  FindingScanner findings(
-      [&run](const Finding& finding) {
-        run.findings.push_back(std::to_string(finding.line) + ":" + std::to_string(finding.column) +
-                               " [" + std::string(findingKindName(finding.kind)) + "] " +
-                               finding.message);
-      },
-      kAllFindingKinds, unit);
   MemorySink sink;
   PieceSource source(input, pieces, sink);
   try {
-    preprocess(source, sink, reportFindings ? &findings : nullptr);
+    preprocess(source, sink, findings);
   } catch (const std::logic_error&) {
     run.heldTooMuch = true;
   } catch (const std::runtime_error& error) {
@@ -71,6 +68,17 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
   }
   run.output = std::move(sink.text);
   run.heldALineFeed = source.heldALineFeed;
+  return run;
+}
+
+StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
+                         bool reportFindings, ColumnUnit unit) {
+  std::vector<std::string> found;
+  FindingScanner findings(
+      [&found](const Finding& finding) { found.push_back(findingText(finding)); }, kAllFindingKinds,
+      unit);
+  StreamRun run = streamInPieces(input, pieces, reportFindings ? &findings : nullptr);
+  run.findings = std::move(found);
   return run;
 }
 

@@ -7,12 +7,16 @@
 #include <vector>
 
 #include "findings/finding.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep::testing {
 
+// A finding as "LINE:COLUMN [KIND] MESSAGE".
+std::string findingText(const Finding& finding);
+
 struct StreamRun {
   std::string output;
-  std::vector<std::string> findings;  // each finding as "LINE:COLUMN [KIND] MESSAGE"
+  std::vector<std::string> findings;  // each finding's findingText
   bool heldTooMuch = false;           // the loop found the engine keeping back more than it may
   bool heldALineFeed = false;         // more input was asked for before a whole line was written
   std::string error;  // why the run stopped, if it failed (text that does not decode)
@@ -22,5 +26,11 @@ struct StreamRun {
 // pipe hands out whatever has arrived.
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
                          bool reportFindings = false, ColumnUnit unit = ColumnUnit::kDisplay);
+
+// The same with the caller's scanner, or none: its handler hears the findings, and the run's
+// `findings` stay empty. A scanner costs more to build than a short input costs to run, so the
+// fuzzer builds one and restarts it.
+StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
+                         FindingScanner* findings);
 
 }  // namespace wqnprep::testing
