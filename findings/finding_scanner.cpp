@@ -88,6 +88,21 @@ void FindingScanner::finish() {
   endLine();
 }
 
+void FindingScanner::restart() {
+  buffer_.clear();
+  bufferAt_ = 0;
+  next_ = 0;
+  countedTo_ = 0;
+  line_ = 1;
+  lineStart_ = 0;
+  width_ = 0;
+  byteOrderMarkChecked_ = false;
+  utf16Bytes_ = false;
+  pendingCount_ = 0;
+  silencedHere_ = 0;
+  silencedNext_ = 0;
+}
+
 int FindingScanner::byteAt(std::size_t index) const {
   if (index >= buffer_.size()) return -1;  // also "before the buffer": the index wrapped
   return static_cast<unsigned char>(buffer_[index]);

@@ -37,6 +37,9 @@ class FindingScanner {
   void scan(const char* text, std::size_t size);
   // At the end of the input.
   void finish();
+  // Forgets the input so far, to scan another with the tables already built (a fuzzer that
+  // scans many short inputs would otherwise spend most of its time building them).
+  void restart();
   // The input is UTF-16, given to scan() as UTF-8: byte columns count its own bytes, 2 for each
   // code unit, where tools that count bytes look in the file. Before the first scan().
   void countBytesAsUtf16() { utf16Bytes_ = unit_ == ColumnUnit::kByte; }
@@ -87,6 +90,7 @@ class FindingScanner {
   std::size_t longestRunLooked_ = 0;   // of a run of name bytes, by visitNameRun
   std::size_t lookahead_;              // bytes after a position that its decision may need
 
+  // What the input so far left behind: restart() sets each of these back to its start.
   std::string buffer_;           // the bytes not yet decided and a few before them
   std::uint64_t bufferAt_ = 0;   // input offset of buffer_[0]
   std::size_t next_ = 0;         // the first byte of the buffer not looked at
