@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <memory_resource>
 #include <optional>
 #include <random>
@@ -43,12 +44,13 @@ using Remembered =
 // kept in memory taken once, not from malloc: libFuzzer looks for leaks after every input that
 // allocates more than it frees, and that look costs more than the pass.
 std::string expectedOutput(const std::string& text) {
-  static std::vector<std::byte> room(std::size_t{32} << 20);
-  static std::pmr::monotonic_buffer_resource arena(room.data(), room.size(),
+  constexpr std::size_t kRoom = std::size_t{32} << 20;
+  static const auto room = std::make_unique_for_overwrite<std::byte[]>(kRoom);
+  static std::pmr::monotonic_buffer_resource arena(room.get(), kRoom,
                                                    std::pmr::null_memory_resource());
   static std::optional<Remembered> remembered;
   static std::size_t rememberedBytes = 0;
-  if (!remembered || rememberedBytes > room.size() / 2) {
+  if (!remembered || rememberedBytes > kRoom / 2) {
     remembered.reset();
     arena.release();
     remembered.emplace(&arena);
