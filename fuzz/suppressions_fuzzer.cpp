@@ -1,11 +1,13 @@
 // libFuzzer target: the findings pass on text full of wqnprep-ignore comments, through the
 // scanner's public interface.
 //
-// The first byte chooses the size of the pieces the text is handed over in, the second the kinds
-// reported; the rest is the text. A comment only takes findings away: with every marker spelt
-// out of recognition, each finding is still there (and more may be). A finding of an unknown
-// suppression is on a line that has the marker. The findings are in input order, the same in
-// any pieces, and those of the kinds chosen are the ones a pass of every kind finds of them.
+// The first byte chooses the size of the pieces the text is handed over in and a line, the
+// second the kinds reported; the rest is the text. A comment only takes findings away: with every
+// marker spelt out of recognition, each finding is still there (and more may be). A finding of an
+// unknown suppression is on a line that has the marker. "; -- wqnprep-ignore" added at the end of
+// the line chosen takes away its findings (but unknown suppressions) and no others. The findings
+// are in input order, the same in any pieces, and those of the kinds chosen are the ones a pass of
+// every kind finds of them.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -134,5 +136,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::sort(unsilenced.begin(), unsilenced.end());
   require(std::includes(unsilenced.begin(), unsilenced.end(), kept.begin(), kept.end()),
           "a comment only takes findings away");
+
+  const auto feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  const std::size_t lines = feeds + (text.empty() || text.back() == '\n' ? 0 : 1);
+  if (lines == 0) return 0;
+  const std::uint64_t line = data[0] % lines + 1;
+  std::string marked = text;
+  std::size_t end = 0;  // of the line chosen
+  for (std::uint64_t at = 1, start = 0; at <= line; ++at, start = end + 1) {
+    end = std::min(marked.find('\n', start), marked.size());
+  }
+  // After a byte that ends any list of kinds a comment before it on the line may have.
+  marked.insert(end, " ; -- wqnprep-ignore");
+  // That line keeps only unknown suppressions, which no comment silences; every other line keeps
+  // its findings.
+  const auto notOnTheLine = [line](std::vector<wqnprep::Finding> findings) {
+    std::erase_if(findings, [line](const wqnprep::Finding& f) { return f.line == line; });
+    return findings;
+  };
+  const std::vector<wqnprep::Finding> silenced = passOf(kEveryKind).run(marked, piece);
+  const bool lineQuiet =
+      std::all_of(silenced.begin(), silenced.end(), [line](const wqnprep::Finding& f) {
+        return f.line != line || f.kind == wqnprep::FindingKind::kUnknownSuppression;
+      });
+  require(lineQuiet && sameFindings(notOnTheLine(silenced), notOnTheLine(whole)),
+          "a comment at a line's end silences that line and no other");
   return 0;
 }
