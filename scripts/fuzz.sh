@@ -14,9 +14,9 @@ declare -A symbols=()
 targets=()
 while read -r name flags; do
   targets+=("$name")
-  [[ $flags == *symbols* ]] && symbols[$name]=1
+  if [[ $flags == *symbols* ]]; then symbols[$name]=1; fi
 done <build-fuzz/fuzz/targets.txt
-(($# > 0)) && targets=("$@")
+if (($# > 0)); then targets=("$@"); fi
 share=$((seconds / ${#targets[@]}))
 ((share > 0)) || share=1
 
@@ -34,8 +34,8 @@ for name in "${targets[@]}"; do
   cp -L fuzz/corpus/"$name"/* "$work/$name/"
   dict="$work/$name.dict"
   : >"$dict"
-  [[ -f fuzz/$name.dict ]] && cat "fuzz/$name.dict" >>"$dict"
-  [[ -n ${symbols[$name]:-} ]] && cat "$work/symbols.dict" >>"$dict"
+  if [[ -f fuzz/$name.dict ]]; then cat "fuzz/$name.dict" >>"$dict"; fi
+  if [[ -n ${symbols[$name]:-} ]]; then cat "$work/symbols.dict" >>"$dict"; fi
   log="$work/$name.log"
   # -timeout: far above any input's time, also on a machine shared with builds.
   if ! "build-fuzz/fuzz/wqnprep_${name}_fuzzer" -max_total_time="$share" -max_len=4096 \
@@ -44,10 +44,9 @@ for name in "${targets[@]}"; do
     tail -40 "$log"
     failed+=("$name")
   fi
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
-  coverage=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1 |
-    sed -E 's/cov: ([0-9]+) ft: ([0-9]+)/\1 edges, \2 features/')
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+  coverage=$(sed -nE 's/.*cov: ([0-9]+) ft: ([0-9]+).*/\1 edges, \2 features/p' "$log" | tail -1)
   echo "$name: ${runs:-?} inputs in $share s, ${rate:-?} exec/s, ${coverage:-no coverage}"
 done
 if ((${#failed[@]} > 0)); then
