@@ -32,8 +32,8 @@ struct FileFaults {
 };
 
 // Hands `input` to preprocess() as a regular file does: every read as full as asked, and never
-// waiting, so that a large input is read ahead and written behind on threads. A read that fails says "read failed",
-// a write "write failed".
+// waiting, so that a large input is read ahead and written behind on threads. A read that fails
+// says "read failed", a write "write failed".
 StreamRun streamFromFile(const std::string& input, FileFaults faults = {},
                          bool reportFindings = false);
 
