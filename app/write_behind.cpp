@@ -6,7 +6,7 @@
 namespace wqnprep {
 
 WriteBehind::WriteBehind(ByteSink& output, std::size_t capacity) : output_(output) {
-  for (auto& block : blocks_) block = std::make_unique_for_overwrite<char[]>(capacity);
+  for (auto& bytes : blocks_) bytes = std::make_unique_for_overwrite<char[]>(capacity);
   try {
     writer_ = std::thread([this] { writeAll(); });
   } catch (const std::system_error&) {
