@@ -7,6 +7,8 @@
 #include <stdexcept>
 
 #include "app/encoded_streams.h"
+#include "app/read_ahead.h"
+#include "app/write_behind.h"
 #include "os/file.h"
 #include "symbols/stream_substituter.h"
 
@@ -43,6 +45,47 @@ class Buffer {
   std::size_t size_ = 0;
 };
 
+// The block loop for the rest of a large file, which never waits: the next block is read and the
+// output of the one before written on threads of their own while this one is substituted, so
+// that the system's copies run on one core while the scan runs on the other. `held` bytes at
+// `heldBytes`, the last read, are the first the substituter has yet to consume.
+void substituteLargeFile(ByteSource& input, ByteSink& output, FindingScanner* findings,
+                         StreamSubstituter& substituter, const char* heldBytes, std::size_t held) {
+  const std::size_t heldBack = substituter.heldBackLimit();
+  // Blocks larger than the first loop's make fewer handovers between the threads.
+  constexpr std::size_t kBlock = 2 * kLargestBlock;
+  WriteBehind behind(output, substituter.outputCapacity(heldBack + kBlock));
+  ReadAhead ahead(input, heldBack, kBlock);
+  for (;;) {
+    std::size_t got = 0;
+    char* text = nullptr;
+    try {
+      text = ahead.next(heldBytes, held, got);
+    } catch (...) {
+      behind.finish();  // what was read before is written, or fails, first
+      throw;
+    }
+    const std::size_t size = held + got;
+    if (findings != nullptr) {
+      if (got == 0) {
+        findings->finish();
+      } else {
+        findings->scan(text + held, got);
+      }
+    }
+    char* const start = behind.block();
+    char* written = start;
+    const std::size_t consumed = substituter.substitute(text, size, got == 0, written);
+    behind.write(static_cast<std::size_t>(written - start));
+    held = size - consumed;
+    if (held > (got == 0 ? 0 : heldBack))
+      throw std::logic_error("the substitution engine held back more than it may");
+    if (got == 0) break;
+    heldBytes = text + consumed;
+  }
+  behind.finish();
+}
+
 // The block loop over text the engine reads: UTF-8, or bytes of any single-byte encoding.
 void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   StreamSubstituter substituter;
@@ -74,6 +117,11 @@ void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
     if (held > (got == 0 ? 0 : heldBack))
       throw std::logic_error("the substitution engine held back more than it may");
     if (got == 0) return;
+    // A file that fills the largest block is large; a small one never starts the threads.
+    if (got == kLargestBlock && input.readsNeverWait()) {
+      substituteLargeFile(input, output, findings, substituter, in.data() + consumed, held);
+      return;
+    }
     if (got == block && block < kLargestBlock) {
       block *= 2;
       in.replace(block + heldBack, in.data() + consumed, held);

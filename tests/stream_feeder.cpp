@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/preprocess.h"
+#include "findings/finding_scanner.h"
 
 namespace wqnprep::testing {
 namespace {
@@ -47,6 +48,58 @@ class PieceSource : public ByteSource {
   std::size_t lineFeeds_ = 0;
 };
 
+// A regular file: full reads, never waiting; the first read at or past `failAt` raises.
+class FileSource : public ByteSource {
+ public:
+  FileSource(const std::string& text, std::size_t failAt) : text_(text), failAt_(failAt) {}
+
+  std::size_t read(char* buffer, std::size_t size) override {
+    if (offset_ >= failAt_) throw std::runtime_error("read failed");
+    const std::size_t take = std::min({size, text_.size() - offset_, failAt_ - offset_});
+    std::copy_n(text_.data() + offset_, take, buffer);
+    offset_ += take;
+    return take;
+  }
+  const std::string& name() const override { return name_; }
+  bool readsNeverWait() const override { return true; }
+
+ private:
+  const std::string& text_;
+  std::size_t failAt_;
+  std::string name_ = "<file>";
+  std::size_t offset_ = 0;
+};
+
+// Takes writes until `failAt` bytes, then raises.
+class FailingSink : public MemorySink {
+ public:
+  explicit FailingSink(std::size_t failAt) : failAt_(failAt) {}
+  void write(const char* data, std::size_t size) override {
+    if (text.size() + size > failAt_) throw std::runtime_error("write failed");
+    MemorySink::write(data, size);
+  }
+
+ private:
+  std::size_t failAt_;
+};
+
+FindingScanner scannerInto(StreamRun& run, ColumnUnit unit) {
+  return FindingScanner(
+      [&run](const Finding& finding) { run.findings.push_back(findingText(finding)); },
+      kAllFindingKinds, unit);
+}
+
+// Runs preprocess(), noting how it ends in `run`.
+void runInto(StreamRun& run, ByteSource& source, ByteSink& sink, FindingScanner* findings) {
+  try {
+    preprocess(source, sink, findings);
+  } catch (const std::logic_error&) {
+    run.heldTooMuch = true;
+  } catch (const std::runtime_error& error) {
+    run.error = error.what();
+  }
+}
+
 }  // namespace
 
 std::string findingText(const Finding& finding) {
@@ -59,13 +112,7 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
   StreamRun run;
   MemorySink sink;
   PieceSource source(input, pieces, sink);
-  try {
-    preprocess(source, sink, findings);
-  } catch (const std::logic_error&) {
-    run.heldTooMuch = true;
-  } catch (const std::runtime_error& error) {
-    run.error = error.what();
-  }
+  runInto(run, source, sink, findings);
   run.output = std::move(sink.text);
   run.heldALineFeed = source.heldALineFeed;
   return run;
@@ -79,6 +126,16 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
       unit);
   StreamRun run = streamInPieces(input, pieces, reportFindings ? &findings : nullptr);
   run.findings = std::move(found);
+  return run;
+}
+
+StreamRun streamFromFile(const std::string& input, FileFaults faults, bool reportFindings) {
+  StreamRun run;
+  FindingScanner findings = scannerInto(run, ColumnUnit::kDisplay);
+  FailingSink sink(faults.writeFailsAt);
+  FileSource source(input, faults.readFailsAt);
+  runInto(run, source, sink, reportFindings ? &findings : nullptr);
+  run.output = std::move(sink.text);
   return run;
 }
 

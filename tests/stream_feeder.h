@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,18 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
 // fuzzer builds one and restarts it.
 StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t>& pieces,
                          FindingScanner* findings);
+
+// Where a run from a file fails: a read raises once `readFailsAt` bytes were read, a write once
+// `writeFailsAt` bytes were written (SIZE_MAX: never).
+struct FileFaults {
+  std::size_t readFailsAt = SIZE_MAX;
+  std::size_t writeFailsAt = SIZE_MAX;
+};
+
+// Hands `input` to preprocess() as a regular file does: every read as full as asked, and never
+// waiting, so that a large input is read ahead and written behind on threads. A read that fails
+// says "read failed", a write "write failed".
+StreamRun streamFromFile(const std::string& input, FileFaults faults = {},
+                         bool reportFindings = false);
 
 }  // namespace wqnprep::testing
