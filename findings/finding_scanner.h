@@ -16,6 +16,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "findings/finding.h"
@@ -47,6 +48,7 @@ class FindingScanner {
  private:
   void look(bool atEnd);
   bool tooShortToMatter(std::size_t from, std::size_t separator) const;
+  std::size_t quietTokenEnd(std::size_t from, std::size_t colons, bool atEnd);
   bool quietRun(std::size_t from, std::size_t end) const;
   std::size_t visitRange(std::size_t from, std::size_t to, bool atEnd);
   std::size_t visitWord(std::size_t start, std::size_t end, bool atEnd);
@@ -89,6 +91,12 @@ class FindingScanner {
   std::uint64_t typeNameLengths_ = 0;  // a bit for each length of a type name under 64
   std::size_t longestRunLooked_ = 0;   // of a run of name bytes, by visitNameRun
   std::size_t lookahead_;              // bytes after a position that its decision may need
+
+  // Whether visiting a replaced token, known by its value, finds nothing (see quietTokenEnd); and
+  // while finding that out, report() only notes that it was called.
+  std::unordered_map<const std::string*, bool> quietTokens_;
+  bool dryRun_ = false;
+  bool dryRunFound_ = false;
 
   // What the input so far left behind: restart() sets each of these back to its start.
   std::string buffer_;           // the bytes not yet decided and a few before them

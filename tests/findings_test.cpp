@@ -222,6 +222,11 @@ INSTANTIATE_TEST_SUITE_P(
              "a_WQNGlobalScopeGUID_b",
              {"1:3 [glued-token] 'WQNGlobalScopeGUID' was replaced inside the longer name "
               "'a_WQNGlobalScopeGUID_b'"}},
+        // The same token standing alone first must not make the glued one pass unseen.
+        Case{"AfterTheSameTokenStandingAlone",
+             "(ServerType::stDns, ServerType::stDns_x)",
+             {"1:21 [glued-token] 'ServerType::stDns' was replaced inside the longer name "
+              "'ServerType::stDns_x'"}},
         Case{"LongNameShownInPart",
              "WQNRuleID::applicableForAll_" + std::string(40, 'x'),
              {"1:1 [glued-token] 'WQNRuleID::applicableForAll' was replaced inside the longer name "
