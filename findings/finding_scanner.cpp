@@ -50,6 +50,11 @@ bool isKindByte(int byte) {
   return isName(byte) || byte == '-';
 }
 
+Suggester& threadSuggester() {
+  thread_local Suggester suggester(registry(), globalScopeList());
+  return suggester;
+}
+
 }  // namespace
 
 FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds, ColumnUnit unit)
@@ -57,7 +62,7 @@ FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds
       kinds_(kinds),
       unit_(unit),
       index_(tokenIndex()),
-      suggester_(registry(), globalScopeList()) {
+      suggester_(threadSuggester()) {
   for (const SymbolTable* table : registry()) {
     typeNames_.push_back(table->typeName);
     shortestType_ = std::min(shortestType_, table->typeName.size());
