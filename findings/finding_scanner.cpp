@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "symbols/qualified_token.h"
 #include "symbols/tables.h"
@@ -50,9 +53,17 @@ bool isKindByte(int byte) {
   return isName(byte) || byte == '-';
 }
 
+// The calling thread's. Each is kept until the process ends: a thread_local object with a
+// destructor crashes MinGW's threads as they end.
 Suggester& threadSuggester() {
-  thread_local Suggester suggester(registry(), globalScopeList());
-  return suggester;
+  thread_local Suggester* mine = nullptr;
+  if (mine == nullptr) {
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<Suggester>> all;
+    const std::lock_guard lock(mutex);
+    mine = all.emplace_back(std::make_unique<Suggester>(registry(), globalScopeList())).get();
+  }
+  return *mine;
 }
 
 }  // namespace
