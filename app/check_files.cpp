@@ -1,11 +1,13 @@
 #include "app/check_files.h"
 
 #include <exception>
+#include <vector>
 
 #include "app/diagnostics.h"
 #include "app/exit_status.h"
 #include "app/files.h"
 #include "app/input_paths.h"
+#include "app/ordered_jobs.h"
 #include "app/preprocess.h"
 #include "app/standard_error.h"
 #include "findings/finding_scanner.h"
@@ -24,19 +26,26 @@ bool checkFile(const std::string& path, const Settings& settings) {
 }  // namespace
 
 int checkFiles(const Settings& settings) {
-  bool clean = true;
+  std::vector<InputPath> inputs;
   for (const std::string& path : settings.paths) {
-    for (const InputPath& input : inputPathsOf(path, settings.extensions)) {
-      try {
-        if (input.unlisted) throw unlistedFolder(input.path, input.unlisted);
-        clean = checkFile(input.path, settings) && clean;
-      } catch (const std::exception& error) {
-        reportError(error);
-        clean = false;
-      }
-    }
+    for (InputPath& input : inputPathsOf(path, settings.extensions))
+      inputs.push_back(std::move(input));
   }
-  return clean ? kSuccess : kFailure;
+  std::vector<char> clean(inputs.size(), 0);
+  runInOrder(inputs.size(), workersFor(inputs.size(), settings.jobs),
+             [&](std::size_t job, std::size_t /*worker*/) {
+               const InputPath& input = inputs[job];
+               try {
+                 if (input.unlisted) throw unlistedFolder(input.path, input.unlisted);
+                 clean[job] = checkFile(input.path, settings) ? 1 : 0;
+               } catch (const std::exception& error) {
+                 reportError(error);
+               }
+             });
+  for (const char one : clean) {
+    if (one == 0) return kFailure;
+  }
+  return kSuccess;
 }
 
 }  // namespace wqnprep

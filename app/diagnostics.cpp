@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/finding_documents.h"
@@ -84,13 +85,19 @@ class FindingDocumentOutput final : public Diagnostics {
 };
 
 Diagnostics* scoped = nullptr;
+thread_local Diagnostics* redirected = nullptr;
 
 }  // namespace
 
 Diagnostics& standardError() {
+  if (redirected != nullptr) return *redirected;
   if (scoped != nullptr) return *scoped;
   static FindingLineOutput gcc(FindingFormat::kGcc);
   return gcc;
+}
+
+Diagnostics* redirectStandardError(Diagnostics* diagnostics) {
+  return std::exchange(redirected, diagnostics);
 }
 
 DiagnosticsScope::DiagnosticsScope(FindingFormat format, ColumnUnit columns) {

@@ -28,9 +28,15 @@ class Diagnostics {
   virtual void finish() = 0;
 };
 
-// Standard error's diagnostics: the ones a run over files has set up (DiagnosticsScope), or
+// Standard error's diagnostics: for the calling thread, those it was redirected to
+// (redirectStandardError); else the ones a run over files has set up (DiagnosticsScope), or
 // else gcc's lines.
 Diagnostics& standardError();
+
+// Sends what the calling thread tells standard error to `diagnostics` instead, or with nullptr
+// back to everyone's; what it was sent to before. A thread working on one file of many holds its
+// findings and messages back this way, so that they come out in the order of the files.
+Diagnostics* redirectStandardError(Diagnostics* diagnostics);
 
 // Sets standard error up in `format` for a run over files, until it goes: standard error then
 // holds lines of that format, or exactly one document, which finish() ends and which states that

@@ -26,10 +26,10 @@ std::vector<InputPath> inputPathsOf(const std::string& path,
                                     const std::vector<std::string>& extensions) {
   const std::string name = os::fileNameOf(path);
   os::FileInfo info;
-  if (path == "-" || os::inspectPath(path, info) || !info.directory)
-    return {InputPath{path, name, {}}};
+  if (path == "-" || os::inspectPath(path, info)) return {InputPath{path, name, {}, {}}};
+  if (!info.directory) return {InputPath{path, name, {}, info}};
   std::vector<InputPath> found;
-  std::vector<InputPath> folders{{path, name, {}}};  // still to be listed
+  std::vector<InputPath> folders{{path, name, {}, {}}};  // still to be listed
   std::vector<os::FolderEntry> entries;
   while (!folders.empty()) {
     InputPath folder = std::move(folders.back());
@@ -40,7 +40,8 @@ std::vector<InputPath> inputPathsOf(const std::string& path,
       continue;
     }
     for (const os::FolderEntry& entry : entries) {
-      InputPath item{os::pathIn(folder.path, entry.name), joined(folder.relative, entry.name), {}};
+      InputPath item{
+          os::pathIn(folder.path, entry.name), joined(folder.relative, entry.name), {}, {}};
       if (entry.kind == os::EntryKind::kFolder) {
         folders.push_back(std::move(item));
       } else if (entry.kind == os::EntryKind::kRegularFile &&

@@ -1,9 +1,12 @@
 // The inputs of --check and -d: each path given, and in place of a folder, the files in its tree.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "os/file.h"
 
 namespace wqnprep {
 
@@ -13,6 +16,9 @@ struct InputPath {
   // folder, the folder's own name and the file's path in it, joined by '/' ("sql/2024/a.sql").
   std::string relative;
   std::error_code unlisted;  // why the folder at `path` could not be listed; empty for a file
+  // What the system told about a path given that is no folder, when it was looked at; nothing
+  // for a file found in a folder, which was not.
+  std::optional<os::FileInfo> info;
 };
 
 // The inputs that `path` stands for: itself ("-", a file, or what cannot be looked at, left to

@@ -70,6 +70,10 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "write each INPUT to DIR under its own file name, and a\n"
      "folder's tree to DIR/NAME; DIR must exist. With --strict,\n"
      "nothing is written unless every INPUT is clean"},
+    {"jobs", 'j', "N",
+     "with --check and -d, work on N files at once: 0 (the\n"
+     "default) for one per processor, 1 for one after another;\n"
+     "what is written and reported is the same for every N"},
 });
 
 // The position of the option called `name` (its long form); a name that is not in the table does

@@ -1,6 +1,7 @@
 #include "app/output_folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -15,6 +16,7 @@
 #include "app/exit_status.h"
 #include "app/files.h"
 #include "app/input_paths.h"
+#include "app/ordered_jobs.h"
 #include "app/output_refusals.h"
 #include "app/preprocess.h"
 #include "app/preprocess_file.h"
@@ -32,10 +34,11 @@ struct Job {
   std::string output;  // the input's file name in the folder, or its path in the folder's tree
   std::vector<std::string> folders;  // those between the output folder and the output
   std::error_code unlisted;          // the input is a folder that could not be listed
-  // What the system told about the input when it was last opened; nothing while it has not
-  // been opened, or could not be.
+  // What the system told about the input when it was last looked at or opened; nothing while
+  // it has not been, or could not be.
   std::optional<os::FileInfo> info;
   std::uint64_t spooled = 0;  // bytes of its result in the spool, under OnFinding::fail
+  std::size_t spool = 0;      // which spool: that of the thread that read it
 };
 
 // ASCII letters in lower case; other bytes as they are.
@@ -92,11 +95,18 @@ class FolderRun {
                                  quotedName(path) + ", which has no file name");
       }
     }
-    refuseFolderInsideInput(folder_, given);
+    std::vector<std::vector<InputPath>> walked;
+    std::vector<std::string> folders;  // the paths given that may be folders
+    for (const std::string& path : given) {
+      walked.push_back(inputPathsOf(path, extensions));
+      const std::vector<InputPath>& found = walked.back();
+      if (found.size() != 1 || !found.front().info) folders.push_back(path);
+    }
+    refuseFolderInsideInput(folder_, folders);
     const bool foldsCase = os::foldsCase(folder_);
     std::map<std::string, std::size_t> byName;
-    for (const std::string& path : given) {
-      for (const InputPath& input : inputPathsOf(path, extensions)) {
+    for (const std::vector<InputPath>& found : walked) {
+      for (const InputPath& input : found) {
         jobs_.push_back(jobFor(input));
         if (input.unlisted) continue;
         const std::string& relative = input.relative;
@@ -116,7 +126,7 @@ class FolderRun {
 
   // `input` with its output, at its relative path in the output folder.
   Job jobFor(const InputPath& input) const {
-    Job job{input.path, folder_, {}, input.unlisted, std::nullopt, 0};
+    Job job{input.path, folder_, {}, input.unlisted, input.info, 0, 0};
     if (input.unlisted) return job;
     for (std::string::size_type start = 0;;) {
       const std::string::size_type slash = input.relative.find('/', start);
@@ -152,8 +162,13 @@ class FolderRun {
           planned.back().inputInfo = checkInput(job.input);
           continue;
         }
+        // A path given was looked at as it was walked.
         os::FileInfo info;
-        if (!os::inspectPath(job.input, info)) planned.back().inputInfo = info;
+        if (job.info) {
+          planned.back().inputInfo = job.info;
+        } else if (!os::inspectPath(job.input, info)) {
+          planned.back().inputInfo = info;
+        }
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
@@ -165,9 +180,11 @@ class FolderRun {
           plan.outputInfo = checkOutput(plan.output, plannedJobs[i]->folders);
           continue;
         }
-        refuseDanglingLink(plan.output);
         os::FileInfo info;
-        if (!os::inspectPath(plan.output, info) && info.regular) plan.outputInfo = info;
+        bool dangling = false;
+        const std::error_code error = os::inspectPathAndLink(plan.output, info, dangling);
+        if (dangling) refuseDanglingLink(plan.output);
+        if (!error && info.regular) plan.outputInfo = info;
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
@@ -184,41 +201,53 @@ class FolderRun {
   // Each input on its own, as the two-path form does it; a failure is reported and the next
   // input is done all the same.
   int runEach() {
-    for (const Job& job : jobs_) {
-      try {
-        if (job.unlisted) throw unlistedFolder(job.input, job.unlisted);
-        if (preprocessFile(job.input, job.output, settings_, job.folders) != kSuccess) ++failed_;
-      } catch (const std::exception& error) {
-        reportError(error);
-        ++failed_;
-      }
-    }
+    std::vector<char> failed(jobs_.size(), 0);
+    runInOrder(jobs_.size(), workersFor(jobs_.size(), settings_.jobs),
+               [&](std::size_t index, std::size_t /*worker*/) {
+                 const Job& job = jobs_[index];
+                 try {
+                   if (job.unlisted) throw unlistedFolder(job.input, job.unlisted);
+                   if (preprocessFile(job.input, job.output, settings_, job.folders) != kSuccess)
+                     failed[index] = 1;
+                 } catch (const std::exception& error) {
+                   reportError(error);
+                   failed[index] = 1;
+                 }
+               });
+    failed_ += static_cast<std::size_t>(std::count(failed.begin(), failed.end(), 1));
     return failed_ == 0 ? kSuccess : kFailure;
   }
 
-  // Every result goes to one spool file, back to back, and is copied out only once every input
-  // has been read and found clean; so one descriptor holds them all, however many there are.
-  // After the first failure the remaining inputs are still read, for their findings, but no
-  // longer spooled.
+  // Every result goes to a spool file, back to back, and is copied out only once every input
+  // has been read and found clean; so one descriptor per thread holds them all, however many
+  // there are. After the first failure the remaining inputs are still read, for their findings,
+  // but no longer spooled.
   int runAllOrNothing() {
     if (failed_ > 0) return nothingWritten();
-    SpoolFile spool;
-    for (Job& job : jobs_) {
+    const std::size_t workers = workersFor(jobs_.size(), settings_.jobs);
+    std::vector<SpoolFile> spools(workers);
+    std::atomic<bool> anyFailed = false;
+    std::vector<char> failed(jobs_.size(), 0);
+    runInOrder(jobs_.size(), workers, [&](std::size_t index, std::size_t worker) {
+      Job& job = jobs_[index];
+      job.spool = worker;
       try {
-        if (!spoolOne(job, spool)) ++failed_;
+        if (spoolOne(job, spools[worker], !anyFailed)) return;
       } catch (const std::exception& error) {
         reportError(error);
-        ++failed_;
       }
-    }
+      failed[index] = 1;
+      anyFailed = true;
+    });
+    failed_ += static_cast<std::size_t>(std::count(failed.begin(), failed.end(), 1));
     if (failed_ > 0) return nothingWritten();
-    spool.rewind();
+    for (SpoolFile& spool : spools) spool.rewind();
     std::vector<char> buffer(os::kBlockSize);
     for (std::size_t i = 0; i < jobs_.size(); ++i) {
       const Job& job = jobs_[i];
       try {
         OutputFile output(job.output, job.input, *job.info, job.folders);
-        copyPart(spool, job.spooled, output, buffer);
+        copyPart(spools[job.spool], job.spooled, output, buffer);
         output.commit();
       } catch (const std::exception& error) {
         reportError(error);
@@ -231,15 +260,15 @@ class FolderRun {
     return kSuccess;
   }
 
-  // Reads `job`'s input and, while every input so far was clean, appends its result to `spool`.
-  // Whether it was clean; its findings are on standard error.
-  bool spoolOne(Job& job, SpoolFile& spool) {
+  // Reads `job`'s input and, when `keep` (while every input so far was clean), appends its result
+  // to `spool`. Whether it was clean; its findings are on standard error.
+  bool spoolOne(Job& job, SpoolFile& spool, bool keep) const {
     InputFile input(job.input);
     job.info = input.info();
     auto [printer, findings] = PrintedFindings(input.name(), "error", settings_);
     const std::uint64_t before = spool.size();
     spool.holdBack(input.name());
-    if (failed_ == 0) {
+    if (keep) {
       preprocess(input, spool, &findings);
     } else {
       findFindings(input, findings);

@@ -24,6 +24,10 @@ constexpr OptionIndex kOutputDir = optionIndex("output-dir");
 constexpr OptionIndex kStdinFilename = optionIndex("stdin-filename");
 constexpr OptionIndex kExtension = optionIndex("extension");
 constexpr OptionIndex kFormat = optionIndex("format");
+constexpr OptionIndex kJobs = optionIndex("jobs");
+
+// More threads than this only wait on one another.
+constexpr unsigned kMostJobs = 1024;
 
 // The one place that decides which option wins (a mistake in the options comes before all of
 // them, and a wrong --ignore or --format right after it): --help, --version and --list, which act
@@ -143,6 +147,25 @@ std::optional<std::string> columnUnitOf(const std::vector<std::string>& names, C
   return std::nullopt;
 }
 
+// The number the last --jobs gives; when it is no whole number up to kMostJobs, why the command
+// line is wrong.
+std::optional<std::string> jobsOf(const std::vector<std::string>& values, unsigned& jobs) {
+  if (values.empty()) return std::nullopt;
+  const std::string& value = values.back();
+  unsigned number = 0;
+  bool valid = !value.empty() && value.size() <= 4;
+  for (const char c : value) {
+    valid = valid && c >= '0' && c <= '9';
+    if (valid) number = number * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!valid || number > kMostJobs) {
+    return "--jobs=" + value + ": not a number of jobs; give 0 (one per processor) to " +
+           std::to_string(kMostJobs);
+  }
+  jobs = number;
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& commandLine,
@@ -152,12 +175,13 @@ std::variant<Settings, WrongCommandLine> settingsFrom(const CommandLine& command
   if (commandLine.mistake)
     return WrongCommandLine{describeMistake(settings.program, *commandLine.mistake)};
   settings.action = requestedAction(commandLine);
-  // A wrong value of --ignore, --extension, --column-unit or --format is a wrong command line
-  // too, and so comes before whatever the other options ask for.
+  // A wrong value of --ignore, --extension, --column-unit, --format or --jobs is a wrong command
+  // line too, and so comes before whatever the other options ask for.
   std::optional<std::string> reason = ignoreKinds(commandLine.values(kIgnore), settings.kinds);
   if (!reason) reason = extensionsOf(commandLine.values(kExtension), settings.extensions);
   if (!reason) reason = columnUnitOf(commandLine.values(kColumnUnit), settings.columnUnit);
   if (!reason) reason = findingFormatOf(commandLine.values(kFormat), settings.findingFormat);
+  if (!reason) reason = jobsOf(commandLine.values(kJobs), settings.jobs);
   if (!reason && settings.findingFormat == FindingFormat::kSarif) {
     // SARIF states columns only in characters (or UTF-16 units), not as --column-unit counts.
     if (!commandLine.values(kColumnUnit).empty()) {

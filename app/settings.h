@@ -39,6 +39,8 @@ struct Settings {
   FindingFormat findingFormat = FindingFormat::kGcc;  // of --format
   // What the column of a finding counts: every report of findings, in any format, uses this.
   ColumnUnit columnUnit = ColumnUnit::kDisplay;
+  // How many files --check and -d work on at once: 0 for one per processor.
+  unsigned jobs = 0;  // of --jobs
 };
 
 // A command line that cannot be run: the two lines for standard error, as GNU tools word them,

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <vector>
 
 #include "symbols/qualified_token.h"
 #include "symbols/tables.h"
@@ -50,6 +53,19 @@ bool isKindByte(int byte) {
   return isName(byte) || byte == '-';
 }
 
+// The calling thread's. Each is kept until the process ends: a thread_local object with a
+// destructor crashes MinGW's threads as they end.
+Suggester& threadSuggester() {
+  thread_local Suggester* mine = nullptr;
+  if (mine == nullptr) {
+    static std::mutex mutex;
+    static std::vector<std::unique_ptr<Suggester>> all;
+    const std::lock_guard lock(mutex);
+    mine = all.emplace_back(std::make_unique<Suggester>(registry(), globalScopeList())).get();
+  }
+  return *mine;
+}
+
 }  // namespace
 
 FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds, ColumnUnit unit)
@@ -57,7 +73,7 @@ FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds
       kinds_(kinds),
       unit_(unit),
       index_(tokenIndex()),
-      suggester_(registry(), globalScopeList()) {
+      suggester_(threadSuggester()) {
   for (const SymbolTable* table : registry()) {
     typeNames_.push_back(table->typeName);
     shortestType_ = std::min(shortestType_, table->typeName.size());

@@ -84,7 +84,9 @@ class FindingScanner {
   FindingKinds kinds_;
   ColumnUnit unit_;
   const TokenIndex& index_;
-  Suggester suggester_;
+  // Built once per thread: building it costs more than scanning a small script, and what it
+  // remembers holds for every file.
+  Suggester& suggester_;
   std::vector<std::string> typeNames_;
   std::size_t shortestType_ = SIZE_MAX;
   std::size_t longestType_ = 0;

@@ -91,6 +91,9 @@ std::error_code openSpool(File& file);
 // it can be used, openSpool tells.
 std::string temporaryFolder();
 
+// How many files the process may have open at once; SIZE_MAX where the system sets no limit.
+std::size_t openFileLimit();
+
 // What the system tells about the file `path` names (through symbolic links), without opening it
 // for reading or writing: cheaper than opening it when only its identity matters.
 std::error_code inspectPath(const std::string& path, FileInfo& info);
@@ -103,6 +106,8 @@ std::error_code checkWritable(const std::string& path);
 // Whether `path` is a symbolic link to nothing, through which a write would create a file
 // elsewhere.
 bool isDanglingLink(const std::string& path);
+// inspectPath and isDanglingLink at once, in one look where `path` is no symbolic link.
+std::error_code inspectPathAndLink(const std::string& path, FileInfo& info, bool& dangling);
 // Whether the names of files in `folder` that differ only in the case of their letters name
 // one file there, as on Windows, on macOS by default and in case-folding Linux folders.
 bool foldsCase(const std::string& folder);

@@ -1,6 +1,7 @@
 // The POSIX implementation of open files: file descriptors.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__)
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 #include "os/file.h"
@@ -60,6 +62,14 @@ std::error_code File::inspect(FileInfo& info) const {
   if (::fstat(fdOf(*this), &status) != 0) return lastError();
   info = infoFrom(status);
   return {};
+}
+
+std::size_t openFileLimit() {
+  rlimit limit{};
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+      limit.rlim_cur >= SIZE_MAX)
+    return SIZE_MAX;
+  return static_cast<std::size_t>(limit.rlim_cur);
 }
 
 std::error_code inspectPath(const std::string& path, FileInfo& info) {
@@ -170,6 +180,18 @@ bool isDanglingLink(const std::string& path) {
   struct stat status {};
   return ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode) &&
          ::stat(path.c_str(), &status) != 0 && errno == ENOENT;
+}
+
+std::error_code inspectPathAndLink(const std::string& path, FileInfo& info, bool& dangling) {
+  dangling = false;
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return lastError();
+  if (S_ISLNK(status.st_mode) && ::stat(path.c_str(), &status) != 0) {
+    dangling = errno == ENOENT;
+    return lastError();
+  }
+  info = infoFrom(status);
+  return {};
 }
 
 bool foldsCase(const std::string& folder) {

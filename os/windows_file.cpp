@@ -2,6 +2,7 @@
 // translation of line ends.
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <utility>
 
 #include "os/file.h"
@@ -135,6 +136,16 @@ File standardOutput() {
 std::error_code openForReading(const std::string& path, File& file) {
   // Folders open too, with this flag, so that the caller can tell the user it named a folder.
   return openWith(path, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, file);
+}
+
+std::error_code inspectPathAndLink(const std::string& path, FileInfo& info, bool& dangling) {
+  dangling = isDanglingLink(path);
+  return inspectPath(path, info);
+}
+
+// Handles, which files are opened as, run out only with memory.
+std::size_t openFileLimit() {
+  return SIZE_MAX;
 }
 
 std::error_code inspectPath(const std::string& path, FileInfo& info) {

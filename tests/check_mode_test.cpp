@@ -156,6 +156,50 @@ INSTANTIATE_TEST_SUITE_P(
                   {"[glued-token]"}}),
     [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.label; });
 
+// --- Several files at once ---------------------------------------------------------------------
+
+// How a run is started: its -j, and whether under a limit of 12 open files, which leaves room for
+// few threads.
+struct Jobs {
+  const char* option;
+  bool fewDescriptors;
+};
+
+// `argv` through /bin/sh, under the limit that `jobs` asks for.
+ProgramResult runWithJobs(const Jobs& jobs, std::vector<std::string> argv, const std::string& dir) {
+  argv.insert(argv.begin() + 1, jobs.option);
+  std::string command = jobs.fewDescriptors ? "ulimit -n 12 && exec" : "exec";
+  for (const std::string& arg : asUnprivileged(argv)) command.append(" ").append(shellQuote(arg));
+  return runShell(command, dir);
+}
+
+class CheckJobs : public ::testing::TestWithParam<const char*> {};
+
+// 48 files, in turn clean, with findings, unreadable and missing: any number of jobs reports what
+// one job reports, in the order of the files, with the same status, in every format.
+TEST_P(CheckJobs, ReportWhatOneJobReports) {
+  ScratchDir dir;
+  std::vector<std::string> argv{wqnprepBinary(), "--check", std::string("--format=") + GetParam()};
+  for (int i = 0; i < 48; ++i) {
+    argv.push_back(std::string("f").append(std::to_string(100 + i)).append(".sql"));
+    if (i % 4 != 3) writeFile(dir.file(argv.back()), i % 4 == 0 ? kClean : kTwoKinds);
+  }
+  handToUnprivileged(dir.path());
+  for (int i = 2; i < 48; i += 4) ::chmod(dir.file(argv[3 + i]).c_str(), 0);
+  const ProgramResult one = runWithJobs({"-j1", false}, argv, dir.path());
+  EXPECT_EQ(one.status, 1);
+  EXPECT_THAT(one.err, HasSubstr("Permission denied"));
+  for (const Jobs& jobs : {Jobs{"-j8", false}, Jobs{"-j8", true}, Jobs{"-j0", false}}) {
+    const ProgramResult many = runWithJobs(jobs, argv, dir.path());
+    SCOPED_TRACE(std::string(jobs.option) + (jobs.fewDescriptors ? ", ulimit -n 12" : ""));
+    EXPECT_EQ(many.status, one.status);
+    EXPECT_EQ(many.err, one.err);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CheckJobs,
+                         ::testing::Values("gcc", "msvc", "github", "json", "sarif"));
+
 // The same findings, in the same words and order, as the run that would write the script.
 TEST(CheckRun, ReportsWhatStrictReports) {
   ScratchDir dir;

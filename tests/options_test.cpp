@@ -184,6 +184,10 @@ class WrongOption : public ::testing::TestWithParam<WrongOptionCase> {};
 const std::string kNoSuchKind =
     "wqnprep: --ignore=bogus: no such kind; the kinds are " + std::string(kFindingKindNames);
 
+std::string badJobs(const std::string& value) {
+  return "wqnprep: --jobs=" + value + ": not a number of jobs; give 0 (one per processor) to 1024";
+}
+
 TEST_P(WrongOption, IsNamedOnStandardErrorAndExits2) {
   const ProgramResult result = runTouchingNothing(GetParam().argv0, GetParam().args);
   EXPECT_EQ(result.status, 2);
@@ -237,6 +241,15 @@ INSTANTIATE_TEST_SUITE_P(
                         {"--help", "--format=xml"},
                         "wqnprep: --format=xml: no such format; the formats are gcc, msvc, github, "
                         "json, sarif"},
+        // A number of jobs is a whole number up to 1024; -j 0 is the default, one per processor.
+        WrongOptionCase{
+            "JobsNotANumber", "wqnprep", {"--check", "-j", "x", "a.sql"}, badJobs("x")},
+        WrongOptionCase{
+            "JobsNegative", "wqnprep", {"--jobs=-1", "--check", "a.sql"}, badJobs("-1")},
+        WrongOptionCase{"JobsEmpty", "wqnprep", {"-d", "out", "--jobs=", "a.sql"}, badJobs("")},
+        WrongOptionCase{"JobsTooMany", "wqnprep", {"-j1025", "--check", "a.sql"}, badJobs("1025")},
+        WrongOptionCase{"JobsWithASign", "wqnprep", {"-j+2", "in", "out"}, badJobs("+2")},
+        WrongOptionCase{"JobsBeforeHelp", "wqnprep", {"-j", "2x", "--help"}, badJobs("2x")},
         WrongOptionCase{"ProgramNameFromThePath",
                         "/opt/tools/prep.exe",
                         {"--bogus", "a", "b"},

@@ -8,6 +8,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "expected_text.h"
@@ -489,7 +490,8 @@ TEST(OutputDirStrict, SaysWhereWritingTheOutputsStopped) {
   EXPECT_FALSE(fileExists(dir.file("out/last.sql")));
 }
 
-// Many inputs do not need a descriptor each: 300 inputs with 16 descriptors in all.
+// Many inputs do not need a descriptor each: 300 inputs with 16 descriptors in all, however many
+// jobs are asked for.
 TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
   ScratchDir dir;
   prepareScripts(dir.path());
@@ -500,8 +502,8 @@ TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
     writeFile(dir.file(name), "-- " + std::to_string(i) + "\n" + kScope);
     inputs += " " + name;
   }
-  for (const std::string mode : {"--strict", "--warn-unknown"}) {
-    const std::string out = "out" + mode;
+  for (const std::string mode : {"--strict", "--warn-unknown", "-j16 --strict", "-j16"}) {
+    const std::string out = "out" + std::to_string(mode.size());
     makeFolder(dir.file(out));
     const ProgramResult result = runShell(
         "ulimit -n 16 && " + wqnprepCommand() + " " + mode + " -d " + out + inputs, dir.path());
@@ -513,6 +515,74 @@ TEST(OutputDirStrict, ManyInputsNeedFewDescriptors) {
     }
   }
 }
+
+// --- Several files at once ---------------------------------------------------------------------
+
+struct JobsCase {
+  const char* label;
+  const char* mode;  // the option that says what findings do, or ""
+  // The inputs are in turn clean, with a finding, unreadable and missing, the first `kinds` of
+  // these; with all four, one output is a folder.
+  int kinds;
+};
+
+void PrintTo(const JobsCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class OutputDirJobs : public ::testing::TestWithParam<JobsCase> {};
+
+// 48 inputs of some kinds: any number of jobs writes and reports what one job does, in the order of
+// the inputs; under a limit of 12 open files too, which leaves room for few threads.
+TEST_P(OutputDirJobs, WriteAndReportWhatOneJobDoes) {
+  const JobsCase& c = GetParam();
+  struct Run {
+    ProgramResult result;
+    std::string written;
+  };
+  const auto run = [&](const std::string& jobs, bool fewDescriptors) {
+    ScratchDir dir;
+    prepareScripts(dir.path());
+    std::vector<std::string> argv{wqnprepBinary(), jobs, "-d", "out"};
+    if (*c.mode != '\0') argv.emplace_back(c.mode);
+    for (int i = 0; i < 48; ++i) {
+      const std::string name = "sql/f" + std::to_string(100 + i) + ".sql";
+      const int kind = i % c.kinds;
+      if (kind != 3) writeFile(dir.file(name), kind == 1 ? kTypo : kGrants);
+      if (kind == 2) ::chmod(dir.file(name).c_str(), 0);
+      argv.push_back(name);
+    }
+    if (c.kinds == 4) makeFolder(dir.file("out/f120.sql"));
+    handToUnprivileged(dir.path());
+    std::string command = fewDescriptors ? "ulimit -n 12 && exec" : "exec";
+    for (const std::string& arg : asUnprivileged(argv)) command.append(" ").append(shellQuote(arg));
+    Run done{runShell(command, dir.path()), ""};
+    done.written = folderState(dir.file("out"), false);
+    return done;
+  };
+  const Run one = run("-j1", false);
+  EXPECT_EQ(one.result.status, c.kinds == 1 ? 0 : 1) << one.result.err;
+  if (c.kinds == 4) {
+    EXPECT_THAT(one.result.err, HasSubstr("Permission denied"));
+  }
+  for (const auto& [jobs, fewDescriptors] :
+       {std::pair{"-j8", false}, std::pair{"-j8", true}, std::pair{"-j0", false}}) {
+    const Run many = run(jobs, fewDescriptors);
+    SCOPED_TRACE(std::string(jobs) + (fewDescriptors ? ", ulimit -n 12" : ""));
+    EXPECT_EQ(many.result.status, one.result.status);
+    EXPECT_EQ(many.result.err, one.result.err);
+    EXPECT_EQ(many.written, one.written);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, OutputDirJobs,
+                         ::testing::Values(JobsCase{"Each", "", 4},
+                                           JobsCase{"Warn", "--warn-unknown", 4},
+                                           JobsCase{"StrictWithFindings", "--strict", 2},
+                                           JobsCase{"StrictAllClean", "--strict", 1}),
+                         [](const ::testing::TestParamInfo<JobsCase>& info) {
+                           return info.param.label;
+                         });
 
 // --- Each file is opened once -----------------------------------------------------------------
 
