@@ -276,11 +276,27 @@ void LanguageServer::publishChanged() {
 void LanguageServer::publish(const std::string& uri, Document& document) {
   document.findings = findingsIn(document.text, kinds_);
   document.changed = false;
-  Json diagnostics = Json::array();
-  for (const DocumentFinding& entry : document.findings) diagnostics.push_back(diagnosticOf(entry));
-  send_(dumped({{"jsonrpc", "2.0"},
-                {"method", "textDocument/publishDiagnostics"},
-                {"params", {{"uri", uri}, {"diagnostics", std::move(diagnostics)}}}}));
+  // Written out rather than built as a JSON tree: a script can have tens of thousands of
+  // findings, and the tree would cost most of the time between a change and its diagnostics.
+  std::string message = R"({"jsonrpc":"2.0","method":"textDocument/publishDiagnostics",)"
+                        R"("params":{"uri":)" +
+                        dumped(uri) + R"(,"diagnostics":[)";
+  const auto appendPosition = [&](const Position& position) {
+    message += R"({"line":)" + std::to_string(position.line) + R"(,"character":)" +
+               std::to_string(position.character) + "}";
+  };
+  for (const DocumentFinding& entry : document.findings) {
+    if (&entry != document.findings.data()) message += ',';
+    message += R"({"range":{"start":)";
+    appendPosition(entry.range.start);
+    message += R"(,"end":)";
+    appendPosition(entry.range.end);
+    message += R"(},"severity":)" + std::to_string(kErrorSeverity) + R"(,"code":")";
+    message += findingKindName(entry.finding.kind);
+    message += R"(","source":"wqnprep","message":)" + dumped(entry.finding.message) + "}";
+  }
+  message += "]}}";
+  send_(message);
 }
 
 }  // namespace wqnprep::lsp
