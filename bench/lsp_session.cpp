@@ -3,12 +3,12 @@
 // opens SCRIPT, then prints the medians and maxima of completion, hover, and diagnostics after
 // a change (each waited for), and the server's resident memory before and after EDITS
 // incremental changes (sent in bursts of 100, each burst waited for).
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -127,12 +127,13 @@ Json position(std::size_t line, std::size_t character) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[]) try {
   if (argc < 3) {
     (void)std::fprintf(stderr, "usage: %s WQNPREP SCRIPT [EDITS]\n", argv[0]);
     return 2;
   }
-  const long edits = argc > 3 ? std::atol(argv[3]) : 10000;
+  const long edits = argc > 3 ? std::strtol(argv[3], nullptr, 10) : 10000;
+  if (edits < 0) return 2;
   std::ifstream file(argv[2], std::ios::binary);
   std::stringstream text;
   text << file.rdbuf();
@@ -140,7 +141,7 @@ int main(int argc, char* argv[]) {
   const auto lines = static_cast<std::size_t>(std::count(script.begin(), script.end(), '\n'));
   const Json uri = "file:///bench.sql";
   const Json document = {{"uri", uri}};
-  signal(SIGPIPE, SIG_IGN);
+  if (std::signal(SIGPIPE, SIG_IGN) == SIG_ERR) return 1;
   try {
     Server server(argv[1]);
     server.send({{"jsonrpc", "2.0"},
@@ -242,11 +243,15 @@ int main(int argc, char* argv[]) {
     std::printf(
         "%ld edits in bursts of 100: %.2f s; resident %.1f MiB before, %.1f MiB after; "
         "peak %.1f MiB before, %.1f MiB after\n",
-        edits, editSeconds, rssBefore / 1024.0, rssAfter / 1024.0, peakBefore / 1024.0,
-        peakAfter / 1024.0);
+        edits, editSeconds, static_cast<double>(rssBefore) / 1024.0,
+        static_cast<double>(rssAfter) / 1024.0, static_cast<double>(peakBefore) / 1024.0,
+        static_cast<double>(peakAfter) / 1024.0);
   } catch (const std::exception& error) {
     (void)std::fprintf(stderr, "%s\n", error.what());
     return 1;
   }
   return 0;
+} catch (...) {
+  (void)std::fprintf(stderr, "failed\n");
+  return 1;
 }

@@ -67,7 +67,7 @@ std::vector<DocumentFinding> findingsIn(const TextDocument& document, const Find
   for (Finding& finding : findings) {
     const std::uint64_t lineNumber = finding.line - 1;
     const std::string_view line = document.line(lineNumber);
-    const std::size_t lineStart = static_cast<std::size_t>(line.data() - document.text().data());
+    const auto lineStart = static_cast<std::size_t>(line.data() - document.text().data());
     const std::size_t start = document.offsetOf({lineNumber, finding.column - 1}) - lineStart;
     const Extent extent = extentAt(line, start, finding.kind);
     const auto at = [&](std::size_t offset) { return document.positionAt(lineNumber, offset); };

@@ -104,7 +104,7 @@ class LanguageServer::Dispatch {
     } else if (method == "textDocument/didChange") {
       Document& document = known(params);
       for (const Json& change : params.at("contentChanges")) {
-        const std::string& text = change.at("text").get_ref<const std::string&>();
+        const auto& text = change.at("text").get_ref<const std::string&>();
         if (change.contains("range")) {
           document.text.replace(rangeOf(change.at("range")), text);
         } else {
@@ -137,8 +137,7 @@ class LanguageServer::Dispatch {
     const Document& document = known(params);
     const Position cursor = positionOf(params.at("position"));
     const std::string_view line = document.text.line(cursor.line);
-    const std::size_t lineStart =
-        static_cast<std::size_t>(line.data() - document.text.text().data());
+    const auto lineStart = static_cast<std::size_t>(line.data() - document.text.text().data());
     const std::size_t at = document.text.offsetOf(cursor) - lineStart;
     const Completions completions = completionsAt(line, at);
     const Range typed{document.text.positionAt(cursor.line, completions.from),
@@ -157,8 +156,7 @@ class LanguageServer::Dispatch {
     const Document& document = known(params);
     const Position cursor = positionOf(params.at("position"));
     const std::string_view line = document.text.line(cursor.line);
-    const std::size_t lineStart =
-        static_cast<std::size_t>(line.data() - document.text.text().data());
+    const auto lineStart = static_cast<std::size_t>(line.data() - document.text.text().data());
     const std::optional<Hover> found = hoverAt(line, document.text.offsetOf(cursor) - lineStart);
     if (!found) return nullptr;
     const Range range{document.text.positionAt(cursor.line, found->from),
@@ -225,7 +223,7 @@ void LanguageServer::receive(std::string_view body) {
     return answerError(isRequest ? *id : Json(nullptr), kInvalidRequest,
                        "the message has no method");
   }
-  const std::string& name = method->get_ref<const std::string&>();
+  const auto& name = method->get_ref<const std::string&>();
   const Json params = message.value("params", Json::object());
   // Diagnostics of earlier changes go out before anything but a further change is looked at.
   if (name != "textDocument/didChange" && name != "exit") publishChanged();

@@ -30,7 +30,7 @@ struct Lookup {
   Lookup() {
     for (const SymbolTable* table : registry()) {
       types.emplace(table->typeName, table);
-      for (const SymbolEntry& row : table->rows) rows[table].emplace(row.name, &row);
+      for (const SymbolEntry& entry : table->rows) rows[table].emplace(entry.name, &entry);
     }
   }
   const SymbolTable* type(std::string_view name) const {

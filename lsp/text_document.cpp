@@ -36,18 +36,18 @@ std::string_view TextDocument::line(std::uint64_t line) const {
 
 std::size_t TextDocument::offsetOf(Position position) const {
   if (position.line >= lineStarts_.size()) return text_.size();
-  const std::string_view text = line(position.line);
+  const std::string_view bytes = line(position.line);
   std::uint64_t units = 0;
   std::size_t at = 0;
-  while (at < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[at]);
+  while (at < bytes.size()) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
     const std::uint64_t width = (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
     if (units + width > position.character) break;
     units += width;
     ++at;
   }
   // Continuation bytes belong to the character before them.
-  while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+  while (at < bytes.size() && (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80) ++at;
   return lineStarts_[position.line] + at;
 }
 
