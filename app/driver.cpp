@@ -15,6 +15,7 @@
 #include "app/settings.h"
 #include "app/standard_error.h"
 #include "app/usage.h"
+#include "lsp/server_loop.h"
 
 namespace wqnprep {
 namespace {
@@ -48,6 +49,8 @@ int run(const Settings& settings) {
     case Action::kShowUsage:
       printUsage(settings.program);
       return kUsageError;
+    case Action::kServeLanguage:
+      return withDiagnostics(settings, [&] { return lsp::serveStandardStreams(settings.kinds); });
     case Action::kCheck:
       return withDiagnostics(settings, [&] { return checkFiles(settings); });
     case Action::kPreprocessIntoFolder:

@@ -66,6 +66,9 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "the name to give standard input ('-') in findings and\n"
      "messages, such as the path a hook checks: --check\n"
      "--stdin-filename=a.sql - < staged-a.sql"},
+    {"lsp", '\0', "",
+     "serve editors as a language server on standard input and\n"
+     "output: completion, hover, findings and their fixes"},
     {"output-dir", 'd', "DIR",
      "write each INPUT to DIR under its own file name, and a\n"
      "folder's tree to DIR/NAME; DIR must exist. With --strict,\n"

@@ -25,6 +25,7 @@ constexpr OptionIndex kStdinFilename = optionIndex("stdin-filename");
 constexpr OptionIndex kExtension = optionIndex("extension");
 constexpr OptionIndex kFormat = optionIndex("format");
 constexpr OptionIndex kJobs = optionIndex("jobs");
+constexpr OptionIndex kLsp = optionIndex("lsp");
 
 // More threads than this only wait on one another.
 constexpr unsigned kMostJobs = 1024;
@@ -38,6 +39,7 @@ Action requestedAction(const CommandLine& commandLine) {
   if (commandLine.has(kHelp)) return Action::kShowHelp;
   if (commandLine.has(kVersion)) return Action::kShowVersion;
   if (commandLine.has(kList)) return Action::kListSymbols;
+  if (commandLine.has(kLsp)) return Action::kServeLanguage;
   if (commandLine.has(kCheck)) return Action::kCheck;
   if (commandLine.has(kOutputDir)) return Action::kPreprocessIntoFolder;
   return commandLine.paths.size() == 2 ? Action::kPreprocess : Action::kShowUsage;
@@ -60,6 +62,16 @@ bool sameFolder(const std::string& a, const std::string& b) {
 //   second, different folder would leave it open where the outputs go.
 // Both need at least one file, as they have no usage line to fall back on.
 std::optional<std::string> wrongCombination(const CommandLine& commandLine, Action action) {
+  if (action == Action::kServeLanguage) {
+    // The client names the documents and gets the findings; --ignore is the one option kept.
+    if (!commandLine.paths.empty())
+      return "--lsp serves standard input and output; it takes no FILE";
+    for (const OptionIndex other : {kCheck, kOutputDir, kStrict, kWarnUnknown}) {
+      if (commandLine.has(other)) {
+        return "--lsp does not go with --" + std::string(kOptions[other.index].name);
+      }
+    }
+  }
   if (action == Action::kCheck) {
     if (commandLine.has(kOutputDir))
       return "--check writes nothing; it does not go with --output-dir";

@@ -21,6 +21,7 @@ enum class Action {
   kShowVersion,
   kListSymbols,
   kShowUsage,
+  kServeLanguage,
   kCheck,
   kPreprocessIntoFolder,
   kPreprocess

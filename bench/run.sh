@@ -107,3 +107,9 @@ awk -v p="$plain_s" -v w="$warn_s" -v n="$findings" -v rss="$warn_rss" 'BEGIN {
   printf "1 MB of unknown enumerators (%d findings): plain %.1f ms, --warn-unknown %.1f ms (%.2f x), peak %.1f MiB\n", n, p * 1000, w * 1000, w / p, rss / 1024 }'
 awk -v p="$plain_check_s" -v c="$check_s" -v r="$check_ratio" 'BEGIN {
   printf "realistic, clean: plain to /dev/null %.1f ms, --check %.1f ms (paired: %.2f x)\n", p * 1000, c * 1000, r }'
+
+# The language server as an editor drives it, on 1 MB of the realistic script: completion, hover
+# and diagnostics after a change (medians and maxima), and its memory over 10,000 edits.
+"$tools/wqnprep_generate" realistic 1 "$work/lsp.sql"
+echo
+"$tools/wqnprep_lsp_session" "$bin/wqnprep" "$work/lsp.sql" 10000

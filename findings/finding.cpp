@@ -47,6 +47,8 @@ std::string_view columnUnitName(ColumnUnit unit) {
       return "byte";
     case ColumnUnit::kCodePoint:
       return "codepoint";
+    case ColumnUnit::kUtf16:
+      return "utf16";
   }
   return {};
 }

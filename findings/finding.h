@@ -68,11 +68,13 @@ inline constexpr FindingKinds kAllFindingKinds = [] {
 // What a column counts, as GCC's -fdiagnostics-column-unit: display columns, where an editor puts
 // the cursor (a tab advances to the next multiple of 8, an East Asian wide character counts 2,
 // any other character or invalid UTF-8 byte 1), or bytes; or, for SARIF, which knows no display
-// columns, characters (Unicode code points, an invalid UTF-8 byte counting 1). A byte-order mark
-// at the start of the input is no column in any.
-enum class ColumnUnit : std::uint8_t { kDisplay, kByte, kCodePoint };
+// columns, characters (Unicode code points, an invalid UTF-8 byte counting 1); or, for the
+// language server, UTF-16 code units, as its editors count positions. A byte-order mark at the
+// start of the input is no column in any.
+enum class ColumnUnit : std::uint8_t { kDisplay, kByte, kCodePoint, kUtf16 };
 
-// "display", "byte" or "codepoint", as a report states it; --column-unit takes the first two.
+// "display", "byte", "codepoint" or "utf16", as a report states it; --column-unit takes the
+// first two.
 std::string_view columnUnitName(ColumnUnit unit);
 std::optional<ColumnUnit> columnUnitNamed(std::string_view name);
 

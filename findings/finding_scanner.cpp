@@ -604,6 +604,7 @@ void FindingScanner::countLinesUpTo(std::size_t index) {
   const std::string_view counted(from, static_cast<std::size_t>(to - from));
   if (unit_ == ColumnUnit::kDisplay) width_ = displayWidthAfter(width_, counted);
   if (unit_ == ColumnUnit::kCodePoint) width_ = characterCountAfter(width_, counted);
+  if (unit_ == ColumnUnit::kUtf16) width_ = utf16UnitCountAfter(width_, counted);
   if (utf16Bytes_) width_ = utf16ByteCountAfter(width_, counted);
   countedTo_ = bufferAt_ + index;
 }

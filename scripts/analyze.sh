@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 # The Windows files (os/windows_*, app/main_windows.cpp) compile only for Windows: build/ has no
 # compile commands for them, and clang-tidy could not read windows.h here.
 sources=$(git ls-files 'app/*.cpp' ':!:app/main_windows.cpp' 'os/file.cpp' 'os/posix_*.cpp' 'findings/*.cpp' \
-  'text/*.cpp' 'symbols/*.cpp' 'platform/*.cpp' 'bench/*.cpp')
+  'lsp/*.cpp' 'text/*.cpp' 'symbols/*.cpp' 'platform/*.cpp' 'bench/*.cpp')
 
 echo "clang-tidy: $(echo "$sources" | wc -w) files"
 echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build --quiet 2>/dev/null >build/clang-tidy.log || {
@@ -20,5 +20,5 @@ echo "$sources" | xargs -P "$(nproc)" -n 4 clang-tidy -p build --quiet 2>/dev/nu
 echo "cppcheck"
 cppcheck --enable=warning,style,performance,portability --std=c++20 --language=c++ \
   --error-exitcode=1 --inline-suppr --quiet --suppress=missingIncludeSystem \
-  --suppress=useStlAlgorithm -I . app os findings text symbols platform bench
+  --suppress=useStlAlgorithm -I . app os findings lsp text symbols platform bench
 echo "static analysis: no findings"

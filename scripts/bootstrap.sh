@@ -3,8 +3,8 @@
 #
 #     scripts/bootstrap.sh           the program and its manual page, nothing else
 #     scripts/bootstrap.sh --tests   and all the tests need: GoogleTest, groff, dpkg-dev,
-#                                    PostgreSQL (no cluster of its own), sqlite3, pre-commit, jq
-#                                    and npm; builds the tests and benchmarks too
+#                                    PostgreSQL (no cluster of its own), sqlite3, pre-commit, jq,
+#                                    Neovim (the language server's editor test) and npm; builds the tests and benchmarks too
 #
 # Safe to run again: it installs nothing that is present and rebuilds incrementally.
 set -euo pipefail
@@ -12,7 +12,8 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ libboost-dev nlohmann-json3-dev)
 case "$*" in
   --tests)
-    packages+=(libgtest-dev libgmock-dev groff-base dpkg-dev postgresql-15 sqlite3 pre-commit jq)
+    packages+=(libgtest-dev libgmock-dev groff-base dpkg-dev postgresql-15 sqlite3 pre-commit jq
+              neovim)
     # Debian's npm, unless there is one: NodeSource's nodejs brings its own and conflicts with it.
     command -v npm >/dev/null || packages+=(npm)
     settings=(-DWQNPREP_BUILD_TESTS=ON -DWQNPREP_BUILD_BENCHMARKS=ON)

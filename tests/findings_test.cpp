@@ -495,6 +495,16 @@ TEST(ByteColumns, CountEveryByteButTheByteOrderMark) {
   }
 }
 
+// The language server's unit: a character beyond U+FFFF is two code units, a tab one.
+TEST(Utf16Columns, CountCodeUnits) {
+  const std::string input = "\xEF\xBB\xBF'\xC3\xA9\xF0\x9F\x98\x80'\tWQNRuleID::zzz";
+  for (std::size_t piece : kPieceSizes) {
+    EXPECT_EQ(findingsOf(input, {piece}, kAllFindingKinds, ColumnUnit::kUtf16),
+              std::vector<std::string>{
+                  "1:7 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"});
+  }
+}
+
 // --- Order, kinds and pieces ----------------------------------------------------------------
 
 TEST(FindingsOrder, FollowsTheInputAcrossKinds) {

@@ -262,7 +262,15 @@ INSTANTIATE_TEST_SUITE_P(
         WrongOptionCase{
             "NoSuchKindAfterHelp", "wqnprep", {"--help", "--ignore=bogus"}, kNoSuchKind},
         WrongOptionCase{
-            "NoSuchKindWithOnePath", "wqnprep", {"--ignore=bogus", "in.sql"}, kNoSuchKind}),
+            "NoSuchKindWithOnePath", "wqnprep", {"--ignore=bogus", "in.sql"}, kNoSuchKind},
+        WrongOptionCase{"LanguageServerTakesNoFile",
+                        "wqnprep",
+                        {"--lsp", "a.sql"},
+                        "wqnprep: --lsp serves standard input and output; it takes no FILE"},
+        WrongOptionCase{"LanguageServerIsNoCheck",
+                        "wqnprep",
+                        {"--check", "--lsp"},
+                        "wqnprep: --lsp does not go with --check"}),
     [](const auto& info) { return info.param.label; });
 
 // --- Paths -----------------------------------------------------------------------------------

@@ -212,4 +212,8 @@ std::uint64_t utf16ByteCountAfter(std::uint64_t count, std::string_view utf8) {
   return count;
 }
 
+std::uint64_t utf16UnitCountAfter(std::uint64_t count, std::string_view utf8) {
+  return count + utf16ByteCountAfter(0, utf8) / 2;
+}
+
 }  // namespace wqnprep

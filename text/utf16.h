@@ -79,5 +79,7 @@ class Utf16Encoder {
 // The bytes a line's UTF-16 takes whose first bytes took `count`, followed by the valid UTF-8
 // `utf8` (cut anywhere): 2 for each code unit, so 4 for a character beyond U+FFFF.
 std::uint64_t utf16ByteCountAfter(std::uint64_t count, std::string_view utf8);
+// The same in code units: 1 for each, 2 for a character beyond U+FFFF.
+std::uint64_t utf16UnitCountAfter(std::uint64_t count, std::string_view utf8);
 
 }  // namespace wqnprep
