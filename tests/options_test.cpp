@@ -242,8 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
                         "wqnprep: --format=xml: no such format; the formats are gcc, msvc, github, "
                         "json, sarif"},
         // A number of jobs is a whole number up to 1024; -j 0 is the default, one per processor.
-        WrongOptionCase{
-            "JobsNotANumber", "wqnprep", {"--check", "-j", "x", "a.sql"}, badJobs("x")},
+        WrongOptionCase{"JobsNotANumber", "wqnprep", {"--check", "-j", "x", "a.sql"}, badJobs("x")},
         WrongOptionCase{
             "JobsNegative", "wqnprep", {"--jobs=-1", "--check", "a.sql"}, badJobs("-1")},
         WrongOptionCase{"JobsEmpty", "wqnprep", {"-d", "out", "--jobs=", "a.sql"}, badJobs("")},
