@@ -43,7 +43,9 @@ int main(int argc, char* argv[]) {
     seconds.push_back(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     maxRss = std::max(maxRss, usage.ru_maxrss);
-    const auto secondsOf = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto secondsOf = [](const timeval& t) {
+      return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     processor.push_back(secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime));
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
       (void)std::fprintf(stderr, "%s failed\n", argv[3]);
