@@ -70,8 +70,8 @@ class OrderedRun {
   // What job `job` tells: passed on when it is the one being told, held back before that.
   void tell(std::size_t job, Told told) {
     std::unique_lock lock(mutex_);
-    JobState& state = jobs_[job];
     if (told_ != job) {
+      JobState& state = jobs_[job];
       state.heldBytes += told.file.size() + told.message.size() +
                          (told.finding ? told.finding->message.size() : 0) + sizeof(Told);
       state.held.push_back(std::move(told));
