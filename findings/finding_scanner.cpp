@@ -117,6 +117,7 @@ void FindingScanner::restart() {
   pendingCount_ = 0;
   silencedHere_ = 0;
   silencedNext_ = 0;
+  laterLineEnd_ = UINT64_MAX;
 }
 
 int FindingScanner::byteAt(std::size_t index) const {
@@ -346,7 +347,7 @@ void FindingScanner::visitQualified(std::size_t type, std::size_t start, std::si
   const std::size_t name = colons + 2;
   const std::size_t nameEnd = nameRunFrom(name, start + index_.maxTokenLength() + 1);
   if (nameEnd == name || isDigit(byteAt(name))) return;
-  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownEnumerator)]) return;
+  if (!heard(FindingKind::kUnknownEnumerator, start)) return;
   const bool cut = isName(byteAt(nameEnd));
   const std::string_view row = text(name, nameEnd);
   const std::string_view rowEnd = cut ? "...'" : "'";
@@ -377,7 +378,7 @@ void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
     name += 2;  // blanks after it as well read as prose: "TYPE :: NAME"
   }
   const std::size_t nameEnd = standingNameEnd(name, atEnd);
-  if (nameEnd == name) return;
+  if (nameEnd == name || !heard(FindingKind::kUnknownEnumerator, start)) return;
   const std::string_view row = text(name, nameEnd);
   std::string meant = typeNames_[type] + "::" + std::string(row);
   if (index_.findQualified(meant.data(), meant.size()) == nullptr) {
@@ -393,7 +394,7 @@ void FindingScanner::visitMistypedSeparator(std::size_t type, std::size_t start,
 // A word close to a type name (as a suggestion would name it), a single colon, and a row of that
 // type or a name close to one: a token with a misspelt type and a mistyped separator.
 void FindingScanner::visitMisspeltWithOneColon(std::size_t start, std::size_t colon, bool atEnd) {
-  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownType)]) return;
+  if (!heard(FindingKind::kUnknownType, start)) return;
   const std::size_t length = colon - start;
   if (length + Suggester::kMaxEdits < shortestType_ ||
       length > longestType_ + Suggester::kMaxEdits) {
@@ -441,7 +442,7 @@ bool FindingScanner::isLongerName(std::size_t type, std::string_view name) const
 // look the same, so it is reported only when the word reads as a misspelt type and the name as
 // one of its rows, or when the name is exactly a row of one type.
 void FindingScanner::visitUnknownType(std::size_t start, std::size_t colons) {
-  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownType)]) return;
+  if (!heard(FindingKind::kUnknownType, start)) return;
   const std::size_t name = colons + 2;
   const std::size_t limit = name + index_.maxTokenLength() + 1;
   const std::size_t nameEnd = nameRunFrom(name, limit);
@@ -467,7 +468,7 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
     if (byteAt(start - 1) == '_' || byteAt(end) == '_') reportGlued(start, end);
     return;
   }
-  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
+  if (!heard(FindingKind::kUnknownPlaceholder, start)) return;
   if (const std::string* meant = suggester_.placeholderFor(word)) {
     report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", word, "'"}, *meant);
   }
@@ -479,9 +480,9 @@ void FindingScanner::visitPlaceholderLike(std::size_t start, std::size_t end) {
 // the run is a glued token; when one is a misspelling of it, that word is reported. Either way
 // the run is not reported as well.
 void FindingScanner::visitNameRun(std::size_t start) {
-  if (!kinds_[static_cast<std::size_t>(FindingKind::kUnknownPlaceholder)]) return;
   const std::size_t end = nameRunFrom(start, start + longestRunLooked_ + 1);
   if (end - start < static_cast<std::size_t>(kLongRun)) return;
+  if (!heard(FindingKind::kUnknownPlaceholder, start)) return;
   const std::string_view run = text(start, end);
   if (const std::string* meant = suggester_.placeholderInSnakeCase(run)) {
     report(FindingKind::kUnknownPlaceholder, start, {"unknown placeholder '", run, "'"}, *meant);
@@ -521,20 +522,29 @@ void FindingScanner::reportGlued(std::size_t start, std::size_t end) {
 // kind is reported. Returns the end of the marker and its kinds, which are not looked at for
 // findings, or 0 when no comment begins with a marker there: then it is text like any other.
 std::size_t FindingScanner::visitMarker(std::size_t start) {
+  const Marker marker = readMarker(start, true);
+  if (marker.end == 0) return 0;
+  countLinesUpTo(start);  // the line it silences is this one or the next
+  (marker.nextLine ? silencedNext_ : silencedHere_) |= marker.silenced;
+  return marker.end;
+}
+
+// What the comment whose marker's word is at `start` silences, as visitMarker describes it; names
+// that are no kind are reported when `reporting`.
+FindingScanner::Marker FindingScanner::readMarker(std::size_t start, bool reporting) {
   const std::size_t limit = std::min(start + kMarkerReach, buffer_.size());
-  if (text(start, std::min(start + kMarker.size(), limit)) != kMarker) return 0;
+  if (text(start, std::min(start + kMarker.size(), limit)) != kMarker) return {};
   std::size_t p = start + kMarker.size();
-  const bool nextLine = text(p, std::min(p + kMarkerNextLine.size(), limit)) == kMarkerNextLine;
-  if (nextLine) p += kMarkerNextLine.size();
-  if (isKindByte(byteAt(p))) return 0;  // a longer word: wqnprep-ignored
+  Marker marker;
+  marker.nextLine = text(p, std::min(p + kMarkerNextLine.size(), limit)) == kMarkerNextLine;
+  if (marker.nextLine) p += kMarkerNextLine.size();
+  if (isKindByte(byteAt(p))) return {};  // a longer word: wqnprep-ignored
   std::size_t opener = start;
   while (start - opener < kMarkerIndent && isBlank(byteAt(opener - 1))) --opener;
   const int first = byteAt(opener - 2);
   const int second = byteAt(opener - 1);
-  if (!((first == '-' && second == '-') || (first == '/' && second == '*'))) return 0;
-  countLinesUpTo(start);  // the line it silences is this one or the next
+  if (!((first == '-' && second == '-') || (first == '/' && second == '*'))) return {};
 
-  std::uint32_t silenced = 0;
   bool named = false;
   if (byteAt(p) == ':') {
     ++p;
@@ -546,10 +556,10 @@ std::size_t FindingScanner::visitMarker(std::size_t start) {
       named = true;
       const std::string_view name = text(nameStart, p);
       if (const auto kind = findingKindNamed(name)) {
-        silenced |= bitOf(*kind);
-      } else {
+        marker.silenced |= bitOf(*kind);
+      } else if (reporting) {
         report(FindingKind::kUnknownSuppression, nameStart,
-               {"'", name, "' in ", kMarker, nextLine ? kMarkerNextLine : "",
+               {"'", name, "' in ", kMarker, marker.nextLine ? kMarkerNextLine : "",
                 " is no kind of finding; the kinds are ", kFindingKindNames});
       }
       while (p < limit && isBlank(byteAt(p))) ++p;
@@ -557,9 +567,39 @@ std::size_t FindingScanner::visitMarker(std::size_t start) {
       ++p;
     }
   }
-  if (!named) silenced = kAllKindBits;
-  (nextLine ? silencedNext_ : silencedHere_) |= silenced;
-  return p;
+  if (!named) marker.silenced = kAllKindBits;
+  marker.end = p;
+  return marker;
+}
+
+// Whether a finding of `kind` at `start` would be handed on: its kind is asked for, and no comment
+// on its line silences it, also one later on the line. Asked before the work of making the
+// finding, which a script's deliberate near misses, silenced on their lines, are spared.
+bool FindingScanner::heard(FindingKind kind, std::size_t start) {
+  if (!kinds_[static_cast<std::size_t>(kind)]) return false;
+  if (dryRun_) return true;  // what a token finds is remembered for wherever it stands
+  // Lines are counted up to `start` only where that may change what silencedHere_ holds.
+  if ((silencedHere_ | silencedNext_) != 0) countLinesUpTo(start);
+  return ((silencedHere_ | silencedLaterOnLine(start)) & bitOf(kind)) == 0;
+}
+
+// The kinds that comments from `start` to the end of its line silence on that line; none when the
+// line's end is not at hand yet. Remembered for the line, which may be asked about many times.
+std::uint32_t FindingScanner::silencedLaterOnLine(std::size_t start) {
+  const char* const bytes = buffer_.data();
+  const void* const feed = std::memchr(bytes + start, '\n', buffer_.size() - start);
+  if (feed == nullptr) return 0;
+  const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(feed) - bytes);
+  if (bufferAt_ + lineEnd == laterLineEnd_) return laterSilenced_;
+  laterLineEnd_ = bufferAt_ + lineEnd;
+  laterSilenced_ = 0;
+  const std::string_view rest = text(start, lineEnd);
+  for (std::size_t at = rest.find(kMarker); at != std::string_view::npos;
+       at = rest.find(kMarker, at + 1)) {
+    const Marker marker = readMarker(start + at, false);
+    if (marker.end != 0 && !marker.nextLine) laterSilenced_ |= marker.silenced;
+  }
+  return laterSilenced_;
 }
 
 // A byte-order mark at the start of the input is not part of the first line's columns.

@@ -60,6 +60,14 @@ class FindingScanner {
   bool isLongerName(std::size_t type, std::string_view name) const;
   void visitUnknownType(std::size_t start, std::size_t colons);
   std::size_t visitMarker(std::size_t start);
+  struct Marker {
+    std::size_t end = 0;  // 0: no marker
+    std::uint32_t silenced = 0;
+    bool nextLine = false;
+  };
+  Marker readMarker(std::size_t start, bool reporting);
+  bool heard(FindingKind kind, std::size_t start);
+  std::uint32_t silencedLaterOnLine(std::size_t start);
   void visitPlaceholderLike(std::size_t start, std::size_t end);
   void visitNameRun(std::size_t start);
   bool placeholderLength(std::size_t length) const;
@@ -118,6 +126,9 @@ class FindingScanner {
   // The kinds silenced on the current line and on the next one, a bit for each.
   std::uint32_t silencedHere_ = 0;
   std::uint32_t silencedNext_ = 0;
+  // What silencedLaterOnLine found last: the input offset of its line's end, and the kinds.
+  std::uint64_t laterLineEnd_ = UINT64_MAX;
+  std::uint32_t laterSilenced_ = 0;
 };
 
 }  // namespace wqnprep
