@@ -50,6 +50,12 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   return got;
 }
 
+std::size_t InputFile::readAt(char* buffer, std::size_t size, std::uint64_t offset) {
+  std::size_t got = 0;
+  check(file_.readAt(buffer, size, offset, got), "cannot read input", name_);
+  return got;
+}
+
 bool InputFile::rewind() {
   if (!info_.regular) return false;
   check(file_.rewind(), "cannot read input", name_);

@@ -24,6 +24,8 @@ class InputFile : public ByteSource {
   explicit InputFile(const std::string& path, const std::string& standardInputName = "<stdin>");
 
   std::size_t read(char* buffer, std::size_t size) override;
+  // Reads from `offset` of a regular file, as os::File::readAt does.
+  std::size_t readAt(char* buffer, std::size_t size, std::uint64_t offset);
 
   // The path as given, or standard input's name.
   const std::string& name() const override { return name_; }

@@ -23,6 +23,7 @@ inline constexpr std::size_t kBlockSize = std::size_t{128} * 1024;
 struct FileInfo {
   bool directory = false;
   bool regular = false;
+  std::uint64_t size = 0;  // of a regular file, in bytes
   // Together they name the file on this machine, whatever name it was opened by.
   std::uint64_t volume = 0;
   std::uint64_t index = 0;
@@ -52,6 +53,9 @@ class File {
   std::error_code inspect(FileInfo& info) const;
   // Reads up to `size` bytes; `got` is 0 only at the end of the file.
   std::error_code read(char* buffer, std::size_t size, std::size_t& got);
+  // Reads up to `size` bytes from `offset` of a regular file; `got` is 0 only at or past its end.
+  // Threads may call it at once. Where read() goes on from after it, the system decides.
+  std::error_code readAt(char* buffer, std::size_t size, std::uint64_t offset, std::size_t& got);
   // Writes all `size` bytes.
   std::error_code write(const char* data, std::size_t size);
   // Empties the file.

@@ -50,6 +50,7 @@ FileInfo infoFrom(const struct stat& status) {
   FileInfo info;
   info.directory = S_ISDIR(status.st_mode);
   info.regular = S_ISREG(status.st_mode);
+  if (info.regular) info.size = static_cast<std::uint64_t>(status.st_size);
   info.volume = static_cast<std::uint64_t>(status.st_dev);
   info.index = static_cast<std::uint64_t>(status.st_ino);
   return info;
@@ -82,6 +83,18 @@ std::error_code inspectPath(const std::string& path, FileInfo& info) {
 std::error_code File::read(char* buffer, std::size_t size, std::size_t& got) {
   for (;;) {
     const ssize_t count = ::read(fdOf(*this), buffer, size);
+    if (count >= 0) {
+      got = static_cast<std::size_t>(count);
+      return {};
+    }
+    if (errno != EINTR) return lastError();
+  }
+}
+
+std::error_code File::readAt(char* buffer, std::size_t size, std::uint64_t offset,
+                             std::size_t& got) {
+  for (;;) {
+    const ssize_t count = ::pread(fdOf(*this), buffer, size, static_cast<off_t>(offset));
     if (count >= 0) {
       got = static_cast<std::size_t>(count);
       return {};

@@ -95,6 +95,22 @@ std::error_code File::read(char* buffer, std::size_t size, std::size_t& got) {
   return {};
 }
 
+std::error_code File::readAt(char* buffer, std::size_t size, std::uint64_t offset,
+                             std::size_t& got) {
+  got = 0;
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  DWORD count = 0;
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(size, kMaxTransfer));
+  if (!::ReadFile(handleOf(*this), buffer, want, &count, &at)) {
+    if (::GetLastError() == ERROR_HANDLE_EOF) return {};  // past the end
+    return lastError();
+  }
+  got = count;
+  return {};
+}
+
 std::error_code File::write(const char* data, std::size_t size) {
   while (size > 0) {
     DWORD put = 0;

@@ -144,6 +144,7 @@ std::error_code describeWithLessAccess(HANDLE handle, FileInfo& info) {
   std::memcpy(&high, id.FileId.Identifier + sizeof low, sizeof high);
   info.directory = standard.Directory != FALSE;
   info.regular = !info.directory;
+  if (info.regular) info.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
   info.volume = id.VolumeSerialNumber & 0xffffffffu;
   info.index = low ^ high;
   return {};
@@ -164,6 +165,7 @@ std::error_code describe(HANDLE handle, FileInfo& info) {
   }
   info.directory = (status.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   info.regular = !info.directory;
+  if (info.regular) info.size = (std::uint64_t{status.nFileSizeHigh} << 32) | status.nFileSizeLow;
   // The volume's serial number and the file's index name the file, whatever path opened it.
   info.volume = status.dwVolumeSerialNumber;
   info.index = (std::uint64_t{status.nFileIndexHigh} << 32) | status.nFileIndexLow;

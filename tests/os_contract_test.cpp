@@ -77,6 +77,43 @@ TEST(Bytes, EveryValuePassesUnchanged) {
   EXPECT_EQ(fs::file_size(nativePath(dir.file("bytes"))), allBytes().size());
 }
 
+// Two threads read a file by offsets at once, each getting the bytes where it asks, and nothing
+// at or past the end; the file tells its size.
+TEST(Bytes, ReadsAtAnOffsetGiveTheBytesThere) {
+  ScratchDir dir;
+  std::string content;
+  for (int copy = 0; copy < 512; ++copy) content += allBytes();
+  writeAll(dir.file("bytes"), content);
+  os::File file;
+  ASSERT_FALSE(os::openForReading(dir.file("bytes"), file));
+  os::FileInfo info;
+  ASSERT_FALSE(file.inspect(info));
+  EXPECT_EQ(info.size, content.size());
+  const auto readFrom = [&file](std::uint64_t offset, std::size_t size) {
+    std::string bytes(size, '\0');
+    std::size_t got = 0;
+    EXPECT_FALSE(file.readAt(bytes.data(), size, offset, got));
+    bytes.resize(got);
+    return bytes;
+  };
+  // Pieces of a size that does not divide the file, as the halves of --check are.
+  const auto readRange = [&readFrom](std::size_t from, std::size_t to) {
+    std::string bytes;
+    for (std::size_t at = from; at < to; at += 4096)
+      bytes += readFrom(at, std::min<std::size_t>(4096, to - at));
+    return bytes;
+  };
+  const std::size_t half = content.size() / 2 + 7;
+  std::string firstHalf;
+  std::thread other([&] { firstHalf = readRange(0, half); });
+  const std::string secondHalf = readRange(half, content.size());
+  other.join();
+  EXPECT_TRUE(firstHalf + secondHalf == content);  // not printed whole when it fails
+  EXPECT_EQ(readFrom(content.size() - 3, 10), content.substr(content.size() - 3));
+  EXPECT_EQ(readFrom(content.size(), 10), "");
+  EXPECT_EQ(readFrom(content.size() + 100, 10), "");
+}
+
 TEST(Bytes, TruncateEmptiesAFileOpenedForWriting) {
   ScratchDir dir;
   writeAll(dir.file("out"), "a longer previous content");
