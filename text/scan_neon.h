@@ -24,6 +24,8 @@ struct Bytes {
   friend Bytes operator==(Bytes a, Bytes b) { return {vceqq_u8(a.lanes, b.lanes)}; }
   friend Bytes operator&(Bytes a, Bytes b) { return {vandq_u8(a.lanes, b.lanes)}; }
   friend Bytes operator|(Bytes a, Bytes b) { return {vorrq_u8(a.lanes, b.lanes)}; }
+  // Lane by lane, wrapping around.
+  friend Bytes operator-(Bytes a, Bytes b) { return {vsubq_u8(a.lanes, b.lanes)}; }
 
   template <char First, char Last>
   Bytes within() const {
@@ -34,6 +36,8 @@ struct Bytes {
   std::uint64_t mask() const {
     return vget_lane_u64(vreinterpret_u64_u8(vshrn_n_u16(vreinterpretq_u16_u8(lanes), 4)), 0);
   }
+  // The sum of the lanes, each unsigned.
+  unsigned laneSum() const { return vaddlvq_u8(lanes); }
 };
 
 }  // namespace wqnprep::scan_neon

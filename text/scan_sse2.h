@@ -25,6 +25,8 @@ struct Bytes {
   friend Bytes operator==(Bytes a, Bytes b) { return {_mm_cmpeq_epi8(a.lanes, b.lanes)}; }
   friend Bytes operator&(Bytes a, Bytes b) { return {_mm_and_si128(a.lanes, b.lanes)}; }
   friend Bytes operator|(Bytes a, Bytes b) { return {_mm_or_si128(a.lanes, b.lanes)}; }
+  // Lane by lane, wrapping around.
+  friend Bytes operator-(Bytes a, Bytes b) { return {_mm_sub_epi8(a.lanes, b.lanes)}; }
 
   // SSE2 compares are signed: bytes of 128 and above are negative and fall below a range of
   // ASCII bytes, as an unsigned compare has them above it.
@@ -36,6 +38,12 @@ struct Bytes {
   }
 
   unsigned mask() const { return static_cast<unsigned>(_mm_movemask_epi8(lanes)); }
+  // The sum of the lanes, each unsigned.
+  unsigned laneSum() const {
+    const __m128i halves = _mm_sad_epu8(lanes, _mm_setzero_si128());
+    return static_cast<unsigned>(_mm_cvtsi128_si32(halves) +
+                                 _mm_cvtsi128_si32(_mm_unpackhi_epi64(halves, halves)));
+  }
 };
 
 }  // namespace wqnprep::scan_sse2
