@@ -3,6 +3,7 @@
 #include <exception>
 #include <vector>
 
+#include "app/check_pieces.h"
 #include "app/diagnostics.h"
 #include "app/exit_status.h"
 #include "app/files.h"
@@ -15,11 +16,16 @@
 namespace wqnprep {
 namespace {
 
-// Whether the file at `path` is clean; its findings and errors are on standard error.
-bool checkFile(const std::string& path, const Settings& settings) {
+// Whether the file at `path` is clean; its findings and errors are on standard error. A large
+// file is checked on two threads when `twoThreads`.
+bool checkFile(const std::string& path, const Settings& settings, bool twoThreads) {
   InputFile input(path, settings.standardInputName);
   auto [printer, findings] = PrintedFindings(input.name(), "error", settings);
-  findFindings(input, findings);
+  if (twoThreads && worthCheckingInPieces(input)) {
+    checkInPieces(input, printer, findings, settings);
+  } else {
+    findFindings(input, findings);
+  }
   return printer.count() == 0;
 }
 
@@ -32,12 +38,14 @@ int checkFiles(const Settings& settings) {
       inputs.push_back(std::move(input));
   }
   std::vector<char> clean(inputs.size(), 0);
+  // Where there are threads for two a file, each large file is checked on two.
+  const bool twoThreads = workersFor(2 * inputs.size(), settings.jobs) >= 2 * inputs.size();
   runInOrder(inputs.size(), workersFor(inputs.size(), settings.jobs),
              [&](std::size_t job, std::size_t /*worker*/) {
                const InputPath& input = inputs[job];
                try {
                  if (input.unlisted) throw unlistedFolder(input.path, input.unlisted);
-                 clean[job] = checkFile(input.path, settings) ? 1 : 0;
+                 clean[job] = checkFile(input.path, settings, twoThreads) ? 1 : 0;
                } catch (const std::exception& error) {
                  reportError(error);
                }

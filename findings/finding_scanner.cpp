@@ -117,7 +117,8 @@ void FindingScanner::restart() {
   pendingCount_ = 0;
   silencedHere_ = 0;
   silencedNext_ = 0;
-  laterLineEnd_ = UINT64_MAX;
+  laterFrom_ = 0;
+  laterLineEnd_ = 0;
 }
 
 int FindingScanner::byteAt(std::size_t index) const {
@@ -148,11 +149,18 @@ void FindingScanner::look(bool atEnd) {
       p = decided;
       break;
     }
+    // Most candidates are the "::" of a token that visiting finds nothing in.
+    const int at = byteAt(candidate);
+    if (at == ':') {
+      if (const std::size_t end = quietTokenEnd(p, candidate, atEnd)) {
+        p = end;
+        continue;
+      }
+    }
     // From the start of the run of name bytes that ends at or after the candidate, past blanks
     // before a ':', to the end of the run the candidate is in. Near `decided` the scan stops at
     // any byte, a blank among them: the word before the blanks is looked at there, as the ':'
     // after them may come only after a later stop, which cannot reach back past this one.
-    const int at = byteAt(candidate);
     std::size_t from = candidate;
     for (std::size_t blanks = 0; (at == ':' || isBlank(at)) && from > p && blanks < kShownAround &&
                                  isBlank(byteAt(from - 1));
@@ -163,12 +171,6 @@ void FindingScanner::look(bool atEnd) {
     if ((at == ':' || at == '.') && tooShortToMatter(from, candidate)) {
       p = candidate + 1;
       continue;
-    }
-    if (at == ':') {
-      if (const std::size_t end = quietTokenEnd(from, candidate, atEnd)) {
-        p = end;
-        continue;
-      }
     }
     const auto runEnd =
         static_cast<std::size_t>(nameRunEnd(bytes + candidate, bytes + decided) - bytes);
@@ -210,16 +212,18 @@ bool FindingScanner::tooShortToMatter(std::size_t from, std::size_t separator) c
 }
 
 // The end of the token replaced around the "::" at `colons`, when looking at it as a whole can
-// find nothing: a whole run of name bytes from `from`, then a byte that is neither a name byte nor
-// one that would make a word of it looked at again (':', '.', '-', a blank). What a visit finds
-// in such a token depends on its bytes alone, so each token is visited once, without reporting,
-// and remembered. Otherwise 0. Most tokens in a script are such, and most of the pass's time
-// went to visiting them.
-std::size_t FindingScanner::quietTokenEnd(std::size_t from, std::size_t colons, bool atEnd) {
-  if (from == colons || isName(byteAt(from - 1)) || byteAt(colons + 1) != ':') return 0;
+// find nothing: a whole run of name bytes from `first` or after, then a byte that is neither a
+// name byte nor one that would make a word of it looked at again (':', '.', '-', a blank). What a
+// visit finds in such a token depends on its bytes alone, so each token is visited once, without
+// reporting, and remembered. Otherwise 0. Most tokens in a script are such, and most of the pass's
+// time went to visiting them.
+std::size_t FindingScanner::quietTokenEnd(std::size_t first, std::size_t colons, bool atEnd) {
+  if (byteAt(colons + 1) != ':') return 0;
   const TextAtHand held{buffer_.data(), buffer_.data() + buffer_.size(), false, atEnd};
   const TokenMatch token = qualifiedTokenAround(index_, held, buffer_.data() + colons);
-  if (token.value == nullptr || token.begin != buffer_.data() + from) return 0;
+  if (token.value == nullptr) return 0;
+  const auto from = static_cast<std::size_t>(token.begin - buffer_.data());
+  if (from < first || isName(byteAt(from - 1))) return 0;
   const auto end = static_cast<std::size_t>(token.end - buffer_.data());
   const int after = byteAt(end);
   if (after < 0 || isName(after) || after == ':' || after == '.' || after == '-' ||
@@ -572,6 +576,10 @@ FindingScanner::Marker FindingScanner::readMarker(std::size_t start, bool report
   return marker;
 }
 
+bool FindingScanner::maySilenceTheNextLine(std::string_view line) {
+  return line.find(kMarker) != std::string_view::npos;
+}
+
 // Whether a finding of `kind` at `start` would be handed on: its kind is asked for, and no comment
 // on its line silences it, also one later on the line. Asked before the work of making the
 // finding, which a script's deliberate near misses, silenced on their lines, are spared.
@@ -586,11 +594,14 @@ bool FindingScanner::heard(FindingKind kind, std::size_t start) {
 // The kinds that comments from `start` to the end of its line silence on that line; none when the
 // line's end is not at hand yet. Remembered for the line, which may be asked about many times.
 std::uint32_t FindingScanner::silencedLaterOnLine(std::size_t start) {
+  // Asked again further on the same line, the comments from where it was asked before still are
+  // all there are.
+  if (bufferAt_ + start >= laterFrom_ && bufferAt_ + start < laterLineEnd_) return laterSilenced_;
   const char* const bytes = buffer_.data();
   const void* const feed = std::memchr(bytes + start, '\n', buffer_.size() - start);
   if (feed == nullptr) return 0;
   const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(feed) - bytes);
-  if (bufferAt_ + lineEnd == laterLineEnd_) return laterSilenced_;
+  laterFrom_ = bufferAt_ + start;
   laterLineEnd_ = bufferAt_ + lineEnd;
   laterSilenced_ = 0;
   const std::string_view rest = text(start, lineEnd);

@@ -44,11 +44,18 @@ class FindingScanner {
   // The input is UTF-16, given to scan() as UTF-8: byte columns count its own bytes, 2 for each
   // code unit, where tools that count bytes look in the file. Before the first scan().
   void countBytesAsUtf16() { utf16Bytes_ = unit_ == ColumnUnit::kByte; }
+  // The input begins at the start of a line inside a larger one, whose lines are checked apart
+  // (see checkInHalves): its first bytes are no byte-order mark. Before the first scan().
+  void startMidInput() { byteOrderMarkChecked_ = true; }
+  // Whether `line` may hold a comment that silences the line after it.
+  static bool maySilenceTheNextLine(std::string_view line);
+  // The line the next byte would be on: after finish(), one more than the line feeds scanned.
+  std::uint64_t line() const { return line_; }
 
  private:
   void look(bool atEnd);
   bool tooShortToMatter(std::size_t from, std::size_t separator) const;
-  std::size_t quietTokenEnd(std::size_t from, std::size_t colons, bool atEnd);
+  std::size_t quietTokenEnd(std::size_t first, std::size_t colons, bool atEnd);
   bool quietRun(std::size_t from, std::size_t end) const;
   std::size_t visitRange(std::size_t from, std::size_t to, bool atEnd);
   std::size_t visitWord(std::size_t start, std::size_t end, bool atEnd);
@@ -126,8 +133,10 @@ class FindingScanner {
   // The kinds silenced on the current line and on the next one, a bit for each.
   std::uint32_t silencedHere_ = 0;
   std::uint32_t silencedNext_ = 0;
-  // What silencedLaterOnLine found last: the input offset of its line's end, and the kinds.
-  std::uint64_t laterLineEnd_ = UINT64_MAX;
+  // What silencedLaterOnLine found last: from which input offset to its line's end, and the
+  // kinds.
+  std::uint64_t laterFrom_ = 0;
+  std::uint64_t laterLineEnd_ = 0;
   std::uint32_t laterSilenced_ = 0;
 };
 

@@ -30,6 +30,7 @@ const std::string kTwoKinds =
 const std::string kUnknownEnumerator =
     "two.sql:2:21: error: unknown enumerator 'zzz' of 'WQNRuleID' [unknown-enumerator]\n";
 const std::string kGlued = "two.sql:3:23: error: ";
+const std::string kOneFinding = "WQNRuleID::zzz\n";
 
 // --- Exit statuses -------------------------------------------------------------------------------
 
@@ -200,6 +201,39 @@ TEST_P(CheckJobs, ReportWhatOneJobReports) {
 INSTANTIATE_TEST_SUITE_P(Formats, CheckJobs,
                          ::testing::Values("gcc", "msvc", "github", "json", "sarif"));
 
+// A file large enough to be checked in pieces on two threads reports what one pass reports, in
+// the order of the file: around each place it may be cut (4 MiB apart), findings on lines that
+// each silence the line after them, then, after a clean line, a finding after bytes that would be
+// a byte-order mark at the start of a file; and a piece with more findings than a thread holds
+// back.
+TEST(CheckLargeFile, ReportsWhatOnePassReports) {
+  constexpr std::size_t kPiece = std::size_t{4} << 20;
+  std::string script;
+  while (script.size() < 3 * kPiece + 1000) {
+    const std::size_t sinceCut = script.size() % kPiece;
+    if (script.size() > kPiece && sinceCut < 2000) {
+      script += "WQNRuleID::zzz -- wqnprep-ignore-next-line\n";
+      if (sinceCut + 44 >= 2000) script += kClean + "\xEF\xBB\xBF" + kOneFinding;
+    } else if (script.size() / kPiece == 2 && sinceCut < 3000) {
+      for (int line = 0; line < 10000; ++line) script += " " + kOneFinding;
+    } else {
+      script += script.size() % 7 == 0 ? kTwoKinds : kClean;
+    }
+  }
+  ScratchDir dir;
+  writeFile(dir.file("big.sql"), script);
+  for (const char* option : {"--format=gcc", "--format=json", "--column-unit=byte"}) {
+    const ProgramResult pieces =
+        runWqnprep({"--check", option, "-j2", "big.sql"}, "/dev/null", dir.path());
+    const ProgramResult onePass =
+        runWqnprep({"--check", option, "-j1", "big.sql"}, "/dev/null", dir.path());
+    EXPECT_EQ(pieces.status, 1);
+    EXPECT_EQ(pieces.status, onePass.status);
+    EXPECT_TRUE(pieces.err == onePass.err) << option << ", not printed whole: " << pieces.err.size()
+                                           << " and " << onePass.err.size() << " bytes";
+  }
+}
+
 // The same findings, in the same words and order, as the run that would write the script.
 TEST(CheckRun, ReportsWhatStrictReports) {
   ScratchDir dir;
@@ -214,8 +248,6 @@ TEST(CheckRun, ReportsWhatStrictReports) {
 }
 
 // --- Folders ------------------------------------------------------------------------------------
-
-const std::string kOneFinding = "WQNRuleID::zzz\n";
 
 // PATH's one finding, as --check reports it.
 std::string findingIn(const std::string& path) {

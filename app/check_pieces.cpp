@@ -1,0 +1,192 @@
+#include "app/check_pieces.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "app/preprocess.h"
+#include "os/file.h"
+#include "text/utf16.h"
+
+namespace wqnprep {
+namespace {
+
+// Pieces this large cost little to set up (a read to find where to cut, a findings pass to
+// restart) next to checking them, and are small enough for the faster thread to take more of
+// them when one processor runs slower than the other.
+constexpr std::uint64_t kPiece = std::uint64_t{4} * 1024 * 1024;
+// How far past where a piece would end the line end that ends it is looked for.
+constexpr std::size_t kCutWindow = std::size_t{16} * 1024;
+// Findings of a piece held until those before it are told; then its thread waits, so that
+// memory stays bounded whatever the file holds.
+constexpr std::size_t kMostHeld = 4096;
+constexpr std::uint64_t kToTheEnd = UINT64_MAX;
+
+// Where the pieces of `input` begin: at 0, then after a line end past each multiple of kPiece
+// that ends a line which cannot silence the next one (where there is none within kCutWindow, the
+// piece goes on to the next multiple). Only 0 for a file with a UTF-16 or UTF-32 byte-order mark:
+// such a file is decoded as it is read, in one pass.
+std::vector<std::uint64_t> piecesOf(InputFile& input) {
+  std::vector<std::uint64_t> starts{0};
+  char mark[4];
+  const std::size_t got = input.readAt(mark, sizeof mark, 0);
+  if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) return starts;
+  std::string window(kCutWindow, '\0');
+  for (std::uint64_t at = kPiece; at + kPiece / 2 < input.info().size; at += kPiece) {
+    window.resize(input.readAt(window.data(), kCutWindow, at));
+    for (std::size_t feed = window.find('\n'); feed != std::string::npos;) {
+      const std::size_t next = window.find('\n', feed + 1);
+      if (next == std::string::npos) break;
+      if (!FindingScanner::maySilenceTheNextLine(
+              std::string_view(window.data() + feed + 1, next - feed - 1))) {
+        starts.push_back(at + next + 1);
+        break;
+      }
+      feed = next;
+    }
+    window.resize(kCutWindow);
+  }
+  return starts;
+}
+
+// The findings of the pieces, told in the order of the pieces, each piece's lines counted on
+// from where the pieces before it ended; held until then. Also which piece a thread takes next.
+class PieceFindings {
+ public:
+  PieceFindings(FindingPrinter& printer, std::size_t pieces)
+      : printer_(printer), count_(pieces), held_(pieces), done_(pieces), feeds_(pieces) {}
+
+  // The next piece to check, or none (count) when every piece is taken or one has failed.
+  std::size_t take() {
+    const std::lock_guard lock(mutex_);
+    return next_ < count_ && next_ <= failed_ ? next_++ : count_;
+  }
+  // A finding of `piece`, its line counted within the piece.
+  void hear(std::size_t piece, const Finding& finding) {
+    std::unique_lock lock(mutex_);
+    if (piece > failed_) return;
+    held_[piece].push_back(finding);
+    if (piece != current_ && held_[piece].size() >= kMostHeld) {
+      changed_.wait(lock, [&] { return piece == current_ || piece > failed_; });
+    }
+    if (piece == current_) tellHeld();
+  }
+  // `piece` is checked: it had `feeds` line feeds, or failed with `error` after the findings it
+  // told. Nothing after a piece that failed is told.
+  void finished(std::size_t piece, std::uint64_t feeds, std::exception_ptr error) {
+    const std::lock_guard lock(mutex_);
+    if (error && piece < failed_) {
+      failed_ = piece;
+      error_ = error;
+    }
+    done_[piece] = true;
+    feeds_[piece] = feeds;
+    while (current_ < count_ && done_[current_] && current_ != failed_) {
+      lines_ += feeds_[current_++];
+      if (current_ < count_) tellHeld();
+    }
+    changed_.notify_all();
+  }
+  // Whether `piece` is given up, as one before it failed: its thread may stop reading it.
+  bool givenUp(std::size_t piece) {
+    const std::lock_guard lock(mutex_);
+    return piece > failed_;
+  }
+  // What failed, once every thread has ended.
+  std::exception_ptr error() const { return error_; }
+
+ private:
+  void tellHeld() {
+    for (Finding& finding : held_[current_]) {
+      finding.line += lines_;
+      printer_.print(finding);
+    }
+    held_[current_].clear();
+  }
+
+  FindingPrinter& printer_;
+  const std::size_t count_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::vector<Finding>> held_;
+  std::vector<char> done_;
+  std::vector<std::uint64_t> feeds_;
+  std::size_t next_ = 0;     // to take
+  std::size_t current_ = 0;  // told as they come: every piece before it is told
+  std::uint64_t lines_ = 0;  // line feeds before current_
+  std::size_t failed_ = SIZE_MAX;
+  std::exception_ptr error_;
+};
+
+// Scans the bytes of `input` from `from` up to `to` (or its end), then finishes, unless `stop`
+// says so first.
+void scanRange(InputFile& input, std::uint64_t from, std::uint64_t to, FindingScanner& scanner,
+               const std::function<bool()>& stop) {
+  const auto block = std::make_unique_for_overwrite<char[]>(os::kBlockSize);
+  for (std::uint64_t at = from; at < to;) {
+    if (stop()) return;
+    const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(os::kBlockSize, to - at));
+    const std::size_t got = input.readAt(block.get(), wanted, at);
+    if (got == 0) break;  // the file is shorter than it was
+    scanner.scan(block.get(), got);
+    at += got;
+  }
+  scanner.finish();
+}
+
+// A thread's work: pieces taken in turn until none is left.
+void checkPieces(InputFile& input, const std::vector<std::uint64_t>& starts, PieceFindings& pieces,
+                 const Settings& settings) {
+  std::size_t piece = 0;
+  FindingScanner scanner([&](const Finding& finding) { pieces.hear(piece, finding); },
+                         settings.kinds, settings.columnUnit);
+  while ((piece = pieces.take()) < starts.size()) {
+    std::exception_ptr error;
+    try {
+      scanner.restart();
+      if (piece > 0) scanner.startMidInput();
+      const std::uint64_t end = piece + 1 < starts.size() ? starts[piece + 1] : kToTheEnd;
+      scanRange(input, starts[piece], end, scanner, [&] { return pieces.givenUp(piece); });
+    } catch (...) {
+      error = std::current_exception();
+    }
+    pieces.finished(piece, scanner.line() - 1, error);
+  }
+}
+
+}  // namespace
+
+bool worthCheckingInPieces(const InputFile& input) {
+  return input.info().regular && input.info().size >= 2 * kPiece;
+}
+
+void checkInPieces(InputFile& input, FindingPrinter& printer, FindingScanner& findings,
+                   const Settings& settings) {
+  const std::vector<std::uint64_t> starts = piecesOf(input);
+  if (starts.size() == 1) {
+    input.rewind();  // where reads at offsets left it is the system's choice
+    findFindings(input, findings);
+    return;
+  }
+  PieceFindings pieces(printer, starts.size());
+  std::thread other;
+  try {
+    other = std::thread([&] { checkPieces(input, starts, pieces, settings); });
+  } catch (const std::system_error&) {
+    // No second thread to be had: this one takes every piece.
+  }
+  checkPieces(input, starts, pieces, settings);
+  if (other.joinable()) other.join();
+  if (pieces.error()) std::rethrow_exception(pieces.error());
+}
+
+}  // namespace wqnprep
