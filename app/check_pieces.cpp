@@ -131,13 +131,12 @@ class PieceFindings {
 // says so first.
 void scanRange(InputFile& input, std::uint64_t from, std::uint64_t to, FindingScanner& scanner,
                const std::function<bool()>& stop) {
-  const auto block = std::make_unique_for_overwrite<char[]>(os::kBlockSize);
   for (std::uint64_t at = from; at < to;) {
     if (stop()) return;
     const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(os::kBlockSize, to - at));
-    const std::size_t got = input.readAt(block.get(), wanted, at);
+    const std::size_t got = input.readAt(scanner.room(wanted), wanted, at);
     if (got == 0) break;  // the file is shorter than it was
-    scanner.scan(block.get(), got);
+    scanner.scanRoom(got);
     at += got;
   }
   scanner.finish();

@@ -159,9 +159,8 @@ void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
 void findFindings(ByteSource& input, FindingScanner& findings) {
   TextInput text(input, kLargestBlock);
   if (text.utf16()) findings.countBytesAsUtf16();
-  const auto block = std::make_unique_for_overwrite<char[]>(kLargestBlock);
-  while (const std::size_t got = text.read(block.get(), kLargestBlock)) {
-    findings.scan(block.get(), got);
+  while (const std::size_t got = text.read(findings.room(kLargestBlock), kLargestBlock)) {
+    findings.scanRoom(got);
   }
   findings.finish();
 }

@@ -94,7 +94,12 @@ FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds
 }
 
 void FindingScanner::scan(const char* text, std::size_t size) {
-  buffer_.append(text, size);
+  std::memcpy(room(size), text, size);
+  scanRoom(size);
+}
+
+void FindingScanner::scanRoom(std::size_t got) {
+  buffer_.add(got);
   look(false);
 }
 
@@ -193,7 +198,7 @@ void FindingScanner::look(bool atEnd) {
   // Display widths are counted up to the drop, which must not cut a character.
   drop = characterBoundary(buffer_, drop);
   countLinesUpTo(drop);
-  buffer_.erase(0, drop);
+  buffer_.dropFront(drop);
   bufferAt_ += drop;
   next_ -= drop;
 }
@@ -617,7 +622,8 @@ std::uint32_t FindingScanner::silencedLaterOnLine(std::size_t start) {
 void FindingScanner::checkByteOrderMark(bool atEnd) {
   if (byteOrderMarkChecked_ || (buffer_.size() < 3 && !atEnd)) return;
   byteOrderMarkChecked_ = true;
-  if (bufferAt_ == 0 && buffer_.starts_with("\xEF\xBB\xBF")) lineStart_ = countedTo_ = 3;
+  if (bufferAt_ == 0 && std::string_view(buffer_).starts_with("\xEF\xBB\xBF"))
+    lineStart_ = countedTo_ = 3;
 }
 
 void FindingScanner::countLinesUpTo(std::size_t index) {

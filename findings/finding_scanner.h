@@ -19,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "findings/byte_window.h"
 #include "findings/finding.h"
 #include "findings/suggestions.h"
 #include "symbols/token_index.h"
@@ -36,6 +37,10 @@ class FindingScanner {
 
   // The next `size` bytes of the input.
   void scan(const char* text, std::size_t size);
+  // Room for up to `most` next bytes of the input, to read them straight into; scanRoom() then
+  // scans the `got` bytes put there, as scan() would. Spares copying them in.
+  char* room(std::size_t most) { return buffer_.room(most); }
+  void scanRoom(std::size_t got);
   // At the end of the input.
   void finish();
   // Forgets the input so far, to scan another with the tables already built (a fuzzer that
@@ -116,7 +121,7 @@ class FindingScanner {
   bool dryRunFound_ = false;
 
   // What the input so far left behind: restart() sets each of these back to its start.
-  std::string buffer_;           // the bytes not yet decided and a few before them
+  ByteWindow buffer_;            // the bytes not yet decided and a few before them
   std::uint64_t bufferAt_ = 0;   // input offset of buffer_[0]
   std::size_t next_ = 0;         // the first byte of the buffer not looked at
   std::uint64_t countedTo_ = 0;  // input offset up to which lines are counted
