@@ -29,6 +29,7 @@ struct Implementation {
   const char* name;
   const char* (*nameRunEnd)(const char* p, const char* limit);
   const char* (*findPair)(const PairPatterns& patterns, const char* p, const char* last);
+  std::size_t (*countByte)(const char* p, const char* end, char byte);
   bool (*runsHere)();  // whether this processor has the instructions
 };
 
@@ -42,16 +43,19 @@ bool always() {
 
 std::vector<Implementation> implementations() {
   std::vector<Implementation> all{
-      {"scalar", scan_scalar::nameRunEnd, scan_scalar::findPair, always}};
+      {"scalar", scan_scalar::nameRunEnd, scan_scalar::findPair, scan_scalar::countByte, always}};
 #if defined(WQNPREP_SSE2_SCAN)
-  all.push_back({"sse2", scan_native::nameRunEnd, scan_native::findPair, always});
+  all.push_back(
+      {"sse2", scan_native::nameRunEnd, scan_native::findPair, scan_native::countByte, always});
 #endif
 #if defined(WQNPREP_HAS_AVX2_SCAN)
   // Only the pair scan has an AVX2 form.
-  all.push_back({"avx2", scan_native::nameRunEnd, scan_avx2::findPair, scan_avx2::runsHere});
+  all.push_back({"avx2", scan_native::nameRunEnd, scan_avx2::findPair, scan_native::countByte,
+                 scan_avx2::runsHere});
 #endif
 #if defined(WQNPREP_NEON_SCAN)
-  all.push_back({"neon", scan_native::nameRunEnd, scan_native::findPair, always});
+  all.push_back(
+      {"neon", scan_native::nameRunEnd, scan_native::findPair, scan_native::countByte, always});
 #endif
   return all;
 }
@@ -122,6 +126,21 @@ TEST_P(ScanImplementation, NameRunEndsAtTheFirstByteOutsideTheNameClass) {
     }
   }
   EXPECT_EQ(mismatches.count, 0U) << "first wrong end: " << mismatches.first;
+}
+
+// Line feeds alone for longer than a lane counts them before they are added up, then a few among
+// every other byte: ranges of every length around a lane's count, at offsets off any alignment.
+TEST_P(ScanImplementation, CountByteCountsEveryOneOverLongRanges) {
+  std::string text(9000, '\n');
+  for (std::size_t i = 0; text.size() < 20000; ++i) text += static_cast<char>(i * 7 % 256);
+  for (const std::size_t offset : {0, 1, 15, 17}) {
+    for (const std::size_t length : {0, 15, 16, 4079, 4080, 4081, 4096, 8000, 19983}) {
+      const char* const begin = text.data() + offset;
+      EXPECT_EQ(GetParam().countByte(begin, begin + length, '\n'),
+                static_cast<std::size_t>(std::count(begin, begin + length, '\n')))
+          << length << " bytes at offset " << offset;
+    }
+  }
 }
 
 // A naive search, what every scan must agree with.
