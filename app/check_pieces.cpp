@@ -142,25 +142,36 @@ void scanRange(InputFile& input, std::uint64_t from, std::uint64_t to, FindingSc
   scanner.finish();
 }
 
-// A thread's work: pieces taken in turn until none is left.
-void checkPieces(InputFile& input, const std::vector<std::uint64_t>& starts, PieceFindings& pieces,
-                 const Settings& settings) {
-  std::size_t piece = 0;
-  FindingScanner scanner([&](const Finding& finding) { pieces.hear(piece, finding); },
-                         settings.kinds, settings.columnUnit);
-  while ((piece = pieces.take()) < starts.size()) {
-    std::exception_ptr error;
-    try {
-      scanner.restart();
-      if (piece > 0) scanner.startMidInput();
-      const std::uint64_t end = piece + 1 < starts.size() ? starts[piece + 1] : kToTheEnd;
-      scanRange(input, starts[piece], end, scanner, [&] { return pieces.givenUp(piece); });
-    } catch (...) {
-      error = std::current_exception();
+// A thread's findings pass, which takes pieces in turn until none is left.
+class PieceChecker {
+ public:
+  PieceChecker(PieceFindings& pieces, const Settings& settings)
+      : pieces_(pieces),
+        scanner_([this](const Finding& finding) { pieces_.hear(piece_, finding); }, settings.kinds,
+                 settings.columnUnit) {}
+  PieceChecker(const PieceChecker&) = delete;
+  PieceChecker& operator=(const PieceChecker&) = delete;
+
+  void checkPieces(InputFile& input, const std::vector<std::uint64_t>& starts) {
+    while ((piece_ = pieces_.take()) < starts.size()) {
+      std::exception_ptr error;
+      try {
+        scanner_.restart();
+        if (piece_ > 0) scanner_.startMidInput();
+        const std::uint64_t end = piece_ + 1 < starts.size() ? starts[piece_ + 1] : kToTheEnd;
+        scanRange(input, starts[piece_], end, scanner_, [this] { return pieces_.givenUp(piece_); });
+      } catch (...) {
+        error = std::current_exception();
+      }
+      pieces_.finished(piece_, scanner_.line() - 1, error);
     }
-    pieces.finished(piece, scanner.line() - 1, error);
   }
-}
+
+ private:
+  PieceFindings& pieces_;
+  std::size_t piece_ = 0;  // in hand
+  FindingScanner scanner_;
+};
 
 }  // namespace
 
@@ -177,13 +188,20 @@ void checkInPieces(InputFile& input, FindingPrinter& printer, FindingScanner& fi
     return;
   }
   PieceFindings pieces(printer, starts.size());
+  PieceChecker checker(pieces, settings);  // before the thread: what fails here is raised
   std::thread other;
   try {
-    other = std::thread([&] { checkPieces(input, starts, pieces, settings); });
+    other = std::thread([&] {
+      try {
+        PieceChecker(pieces, settings).checkPieces(input, starts);
+      } catch (...) {
+        // No findings pass to be had on this thread: the other takes every piece.
+      }
+    });
   } catch (const std::system_error&) {
     // No second thread to be had: this one takes every piece.
   }
-  checkPieces(input, starts, pieces, settings);
+  checker.checkPieces(input, starts);  // a piece that fails is raised below
   if (other.joinable()) other.join();
   if (pieces.error()) std::rethrow_exception(pieces.error());
 }
