@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -15,6 +17,7 @@
 
 #include "app/preprocess.h"
 #include "os/file.h"
+#include "text/quoted_name.h"
 #include "text/utf16.h"
 
 namespace wqnprep {
@@ -84,16 +87,23 @@ class PieceFindings {
   // told. Nothing after a piece that failed is told.
   void finished(std::size_t piece, std::uint64_t feeds, std::exception_ptr error) {
     const std::lock_guard lock(mutex_);
-    if (error && piece < failed_) {
-      failed_ = piece;
-      error_ = error;
-    }
     done_[piece] = true;
     feeds_[piece] = feeds;
-    while (current_ < count_ && done_[current_] && current_ != failed_) {
-      lines_ += feeds_[current_++];
-      if (current_ < count_) tellHeld();
+    if (error) fail(piece, error);
+    try {
+      while (current_ < count_ && done_[current_] && current_ != failed_) {
+        lines_ += feeds_[current_++];
+        if (current_ < count_) tellHeld();
+      }
+    } catch (...) {
+      fail(current_, std::current_exception());  // telling the next piece's findings failed
     }
+    changed_.notify_all();
+  }
+  // What failed outside any piece's pass: nothing after the pieces told is told.
+  void abandon(std::exception_ptr error) {
+    const std::lock_guard lock(mutex_);
+    fail(current_, error);
     changed_.notify_all();
   }
   // Whether `piece` is given up, as one before it failed: its thread may stop reading it.
@@ -105,6 +115,11 @@ class PieceFindings {
   std::exception_ptr error() const { return error_; }
 
  private:
+  void fail(std::size_t piece, std::exception_ptr error) {
+    if (piece >= failed_) return;  // the first failure in the file's order is the one
+    failed_ = piece;
+    error_ = error;
+  }
   void tellHeld() {
     for (Finding& finding : held_[current_]) {
       finding.line += lines_;
@@ -142,6 +157,16 @@ void scanRange(InputFile& input, std::uint64_t from, std::uint64_t to, FindingSc
   scanner.finish();
 }
 
+// Raises unless the byte before `start` is still the line feed the piece was cut after: a file
+// rewritten while it is read would otherwise be checked from the middle of a line.
+void startsALine(InputFile& input, std::uint64_t start) {
+  char before = 0;
+  if (input.readAt(&before, 1, start - 1) != 1 || before != '\n') {
+    throw std::runtime_error("cannot read input " + quotedName(input.name()) +
+                             ": it changed while it was read");
+  }
+}
+
 // A thread's findings pass, which takes pieces in turn until none is left.
 class PieceChecker {
  public:
@@ -157,7 +182,10 @@ class PieceChecker {
       std::exception_ptr error;
       try {
         scanner_.restart();
-        if (piece_ > 0) scanner_.startMidInput();
+        if (piece_ > 0) {
+          startsALine(input, starts[piece_]);
+          scanner_.startMidInput();
+        }
         const std::uint64_t end = piece_ + 1 < starts.size() ? starts[piece_ + 1] : kToTheEnd;
         scanRange(input, starts[piece_], end, scanner_, [this] { return pieces_.givenUp(piece_); });
       } catch (...) {
@@ -176,7 +204,8 @@ class PieceChecker {
 }  // namespace
 
 bool worthCheckingInPieces(const InputFile& input) {
-  return input.info().regular && input.info().size >= 2 * kPiece;
+  // Standard input is read from where it stands, which reads at offsets would not respect.
+  return !input.isStandardInput() && input.info().regular && input.info().size >= 2 * kPiece;
 }
 
 void checkInPieces(InputFile& input, FindingPrinter& printer, FindingScanner& findings,
@@ -192,16 +221,26 @@ void checkInPieces(InputFile& input, FindingPrinter& printer, FindingScanner& fi
   std::thread other;
   try {
     other = std::thread([&] {
+      std::optional<PieceChecker> mine;
       try {
-        PieceChecker(pieces, settings).checkPieces(input, starts);
+        mine.emplace(pieces, settings);
       } catch (...) {
-        // No findings pass to be had on this thread: the other takes every piece.
+        return;  // no findings pass to be had on this thread: the other takes every piece
+      }
+      try {
+        mine->checkPieces(input, starts);
+      } catch (...) {
+        pieces.abandon(std::current_exception());
       }
     });
   } catch (const std::system_error&) {
     // No second thread to be had: this one takes every piece.
   }
-  checker.checkPieces(input, starts);  // a piece that fails is raised below
+  try {
+    checker.checkPieces(input, starts);
+  } catch (...) {
+    pieces.abandon(std::current_exception());
+  }
   if (other.joinable()) other.join();
   if (pieces.error()) std::rethrow_exception(pieces.error());
 }

@@ -10,7 +10,8 @@
 
 namespace wqnprep {
 
-// Whether a file is a regular one large enough to be checked in pieces.
+// Whether a file is a regular one, named on the command line, large enough to be checked in
+// pieces.
 bool worthCheckingInPieces(const InputFile& input);
 
 // Checks `input`, a file worthCheckingInPieces, with findings passes of `settings` on two

@@ -31,6 +31,7 @@ os::FileInfo infoOf(const os::File& file, const std::string& what, const std::st
 InputFile::InputFile(const std::string& path, const std::string& standardInputName) {
   if (path == kStandardStream) {
     name_ = standardInputName;
+    standardInput_ = true;
     file_ = os::standardInput();
   } else {
     name_ = path;

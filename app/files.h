@@ -32,9 +32,12 @@ class InputFile : public ByteSource {
   bool readsNeverWait() const override { return info_.regular; }
   bool rewind() override;
   const os::FileInfo& info() const { return info_; }
+  // Whether it is "-", which may have been read from before and be read from after.
+  bool isStandardInput() const { return standardInput_; }
 
  private:
   std::string name_;
+  bool standardInput_ = false;
   os::File file_;
   os::FileInfo info_;
 };

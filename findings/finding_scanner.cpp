@@ -604,16 +604,22 @@ std::uint32_t FindingScanner::silencedLaterOnLine(std::size_t start) {
   if (bufferAt_ + start >= laterFrom_ && bufferAt_ + start < laterLineEnd_) return laterSilenced_;
   const char* const bytes = buffer_.data();
   const void* const feed = std::memchr(bytes + start, '\n', buffer_.size() - start);
-  if (feed == nullptr) return 0;
-  const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(feed) - bytes);
   laterFrom_ = bufferAt_ + start;
+  if (feed == nullptr) {
+    // Nothing is spared on the line until its end comes; nor looked for again before then.
+    laterLineEnd_ = bufferAt_ + buffer_.size();
+    laterSilenced_ = 0;
+    return 0;
+  }
+  const auto lineEnd = static_cast<std::size_t>(static_cast<const char*>(feed) - bytes);
   laterLineEnd_ = bufferAt_ + lineEnd;
   laterSilenced_ = 0;
   const std::string_view rest = text(start, lineEnd);
-  for (std::size_t at = rest.find(kMarker); at != std::string_view::npos;
-       at = rest.find(kMarker, at + 1)) {
+  // As the pass goes on after a comment's kinds, a marker among them is none.
+  for (std::size_t at = rest.find(kMarker); at != std::string_view::npos;) {
     const Marker marker = readMarker(start + at, false);
     if (marker.end != 0 && !marker.nextLine) laterSilenced_ |= marker.silenced;
+    at = rest.find(kMarker, marker.end != 0 ? marker.end - start : at + 1);
   }
   return laterSilenced_;
 }

@@ -234,6 +234,19 @@ TEST(CheckLargeFile, ReportsWhatOnePassReports) {
   }
 }
 
+// Standard input is checked from where it stands, also when it is a file large enough for pieces.
+TEST(CheckLargeFile, StandardInputIsCheckedFromWhereItStands) {
+  std::string script = kOneFinding;
+  while (script.size() < std::size_t{9} << 20) script += kClean;
+  ScratchDir dir;
+  writeFile(dir.file("big.sql"), script);
+  const ProgramResult rest = runShell(
+      "{ read -r first; exec " + shellQuote(wqnprepBinary()) + " --check -j2 -; } < big.sql",
+      dir.path());
+  EXPECT_EQ(rest.err, "");
+  EXPECT_EQ(rest.status, 0);
+}
+
 // The same findings, in the same words and order, as the run that would write the script.
 TEST(CheckRun, ReportsWhatStrictReports) {
   ScratchDir dir;

@@ -416,7 +416,7 @@ INSTANTIATE_TEST_SUITE_P(
              "SELECT WQNRuleID::zzz, 'WQNGlobalScopeGuid'; -- wqnprep-ignore\nWQNRuleID::zzz",
              {"2:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}},
         Case{"TheNamedKindOnly",
-             "WQNRuleID::zzz 'WQNGlobalScopeGuid' --wqnprep-ignore: unknown-enumerator because",
+             "WQNRuleID::zzz 'WQNGlobalScopeGuid' --wqnprep-ignore: unknown-enumerator because\n",
              {"1:17 [unknown-placeholder] unknown placeholder 'WQNGlobalScopeGuid'; did you mean "
               "'WQNGlobalScopeGUID'?"}},
         Case{"KindsInABlockComment",
@@ -436,8 +436,14 @@ INSTANTIATE_TEST_SUITE_P(
              {"1:35 [unknown-suppression] 'glued' in wqnprep-ignore is no kind of finding; the "
               "kinds are " +
               std::string(kFindingKindNames)}},
+        Case{"AMarkerAmongAnotherOnesKindsIsNone",
+             "WQNRuleID::zzz -- wqnprep-ignore: --wqnprep-ignore\n",
+             {"1:1 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'",
+              "1:35 [unknown-suppression] '--wqnprep-ignore' in wqnprep-ignore is no kind of "
+              "finding; the kinds are " +
+                  std::string(kFindingKindNames)}},
         Case{"NotACommentOrNotTheMarker",
-             "'wqnprep-ignore' WQNRuleID::zzz -- wqnprep-ignored -- a wqnprep-ignore",
+             "'wqnprep-ignore' WQNRuleID::zzz -- wqnprep-ignored -- a wqnprep-ignore\n",
              {"1:18 [unknown-enumerator] unknown enumerator 'zzz' of 'WQNRuleID'"}}),
     label);
 
