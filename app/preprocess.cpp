@@ -98,25 +98,30 @@ void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   Buffer out;
   std::size_t held = 0;
   for (;;) {
-    const std::size_t got = input.read(in.data() + held, block);
+    std::size_t got = input.read(in.data() + held, block);
+    bool ended = got == 0;
+    // A file that gave less than was asked for has most likely ended: asking again before
+    // writing makes a small script one write, not two.
+    if (got > 0 && got < block && input.readsNeverWait()) {
+      const std::size_t more = input.read(in.data() + held + got, block - got);
+      ended = more == 0;
+      got += more;
+    }
     const std::size_t size = held + got;
     if (findings != nullptr) {
-      if (got == 0) {
-        findings->finish();
-      } else {
-        findings->scan(in.data() + held, got);
-      }
+      if (got > 0) findings->scan(in.data() + held, got);
+      if (ended) findings->finish();
     }
     out.reserve(substituter.outputCapacity(size), substituter.outputCapacity(block + heldBack));
     char* written = out.data();
-    const std::size_t consumed = substituter.substitute(in.data(), size, got == 0, written);
+    const std::size_t consumed = substituter.substitute(in.data(), size, ended, written);
     output.write(out.data(), static_cast<std::size_t>(written - out.data()));
     held = size - consumed;
     // At the end nothing may stay behind; otherwise the next block is read behind what is held,
     // and more than the room left for it would overrun the buffer.
-    if (held > (got == 0 ? 0 : heldBack))
+    if (held > (ended ? 0 : heldBack))
       throw std::logic_error("the substitution engine held back more than it may");
-    if (got == 0) return;
+    if (ended) return;
     // A file that fills the largest block is large; a small one never starts the threads.
     if (got == kLargestBlock && input.readsNeverWait()) {
       substituteLargeFile(input, output, findings, substituter, in.data() + consumed, held);
