@@ -85,13 +85,13 @@ class PieceFindings {
   }
   // `piece` is checked: it had `feeds` line feeds, or failed with `error` after the findings it
   // told. Nothing after a piece that failed is told.
-  void finished(std::size_t piece, std::uint64_t feeds, std::exception_ptr error) {
+  void finished(std::size_t piece, std::uint64_t feeds, const std::exception_ptr& error) {
     const std::lock_guard lock(mutex_);
-    done_[piece] = true;
+    done_[piece] = 1;
     feeds_[piece] = feeds;
     if (error) fail(piece, error);
     try {
-      while (current_ < count_ && done_[current_] && current_ != failed_) {
+      while (current_ < count_ && done_[current_] != 0 && current_ != failed_) {
         lines_ += feeds_[current_++];
         if (current_ < count_) tellHeld();
       }
@@ -101,7 +101,7 @@ class PieceFindings {
     changed_.notify_all();
   }
   // What failed outside any piece's pass: nothing after the pieces told is told.
-  void abandon(std::exception_ptr error) {
+  void abandon(const std::exception_ptr& error) {
     const std::lock_guard lock(mutex_);
     fail(current_, error);
     changed_.notify_all();
@@ -115,7 +115,7 @@ class PieceFindings {
   std::exception_ptr error() const { return error_; }
 
  private:
-  void fail(std::size_t piece, std::exception_ptr error) {
+  void fail(std::size_t piece, const std::exception_ptr& error) {
     if (piece >= failed_) return;  // the first failure in the file's order is the one
     failed_ = piece;
     error_ = error;
