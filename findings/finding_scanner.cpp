@@ -94,7 +94,7 @@ FindingScanner::FindingScanner(FindingHandler handler, const FindingKinds& kinds
 }
 
 void FindingScanner::scan(const char* text, std::size_t size) {
-  std::memcpy(room(size), text, size);
+  if (size > 0) std::memcpy(room(size), text, size);  // no room is made for nothing
   scanRoom(size);
 }
 
