@@ -39,6 +39,11 @@ struct JobState {
   std::exception_ptr error;
 };
 
+// The threads, the calling one among them, take the jobs in order; what a job tells goes straight
+// on while every job before it has been told, and is held back before that. The thread that ends
+// the job being told passes on what the jobs after it held, so that no thread waits for another
+// unless it has run too far ahead or holds too much: a wake-up between threads costs more than a
+// small file.
 class OrderedRun {
  public:
   OrderedRun(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work)
@@ -48,23 +53,14 @@ class OrderedRun {
     ahead_ = workers * kJobsAheadPerWorker;
     std::vector<std::thread> threads;
     try {
-      for (std::size_t worker = 0; worker < workers; ++worker)
+      for (std::size_t worker = 1; worker < workers; ++worker)
         threads.emplace_back([this, worker] { workOn(worker); });
     } catch (const std::system_error&) {
-      // As many threads as the system gives; with none, the calling thread does the work.
-      if (threads.empty()) {
-        for (std::size_t job = 0; job < jobs_.size(); ++job) work_(job, 0);
-        return;
-      }
+      // As many threads as the system gives; the calling thread works in any case.
     }
-    const std::exception_ptr error = tellInOrder();
-    {
-      const std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    changed_.notify_all();
+    workOn(0);
     for (std::thread& thread : threads) thread.join();
-    if (error) std::rethrow_exception(error);
+    if (error_) std::rethrow_exception(error_);
   }
 
   // What job `job` tells: passed on when it is the one being told, held back before that.
@@ -75,8 +71,7 @@ class OrderedRun {
       state.heldBytes += told.file.size() + told.message.size() +
                          (told.finding ? told.finding->message.size() : 0) + sizeof(Told);
       state.held.push_back(std::move(told));
-      if (state.heldBytes >= kHeldBytes)
-        changed_.wait(lock, [&] { return told_ == job || stopping_; });
+      if (state.heldBytes >= kHeldBytes) wait(lock, [&] { return told_ == job || stopping_; });
       return;
     }
     pass(told);
@@ -96,34 +91,49 @@ class OrderedRun {
     }
   }
 
-  // Passes on what each job told, one job after another, each once every job before it is done.
-  // The first exception a job let out, after which nothing more is told.
-  std::exception_ptr tellInOrder() {
-    for (std::size_t job = 0; job < jobs_.size(); ++job) {
-      std::unique_lock lock(mutex_);
-      told_ = job;
-      JobState& state = jobs_[job];
-      for (const Told& told : state.held) pass(told);
-      state.held.clear();
-      state.held.shrink_to_fit();
-      changed_.notify_all();
-      changed_.wait(lock, [&] { return state.done; });
-      if (state.error) return state.error;
-    }
-    return nullptr;
+  template <typename Ready>
+  void wait(std::unique_lock<std::mutex>& lock, Ready ready) {
+    ++waiting_;
+    changed_.wait(lock, ready);
+    --waiting_;
   }
 
   void workOn(std::size_t worker);
+
+  // `job` is done, having let out `error`. Moves the job being told on past every job done,
+  // passing on what the next one held; after a job that failed, nothing more is told, and no job
+  // is started.
+  void finish(std::size_t job, const std::exception_ptr& error) {
+    const std::lock_guard lock(mutex_);
+    jobs_[job].done = true;
+    jobs_[job].error = error;
+    if (error) stopping_ = true;
+    while (told_ < jobs_.size() && jobs_[told_].done) {
+      if (jobs_[told_].error) {
+        error_ = jobs_[told_].error;
+        told_ = jobs_.size();
+        break;
+      }
+      if (++told_ == jobs_.size()) break;
+      JobState& next = jobs_[told_];
+      for (const Told& told : next.held) pass(told);
+      next.held.clear();
+      next.held.shrink_to_fit();
+    }
+    if (waiting_ > 0) changed_.notify_all();
+  }
 
   const std::function<void(std::size_t, std::size_t)>& work_;
   Diagnostics& target_;
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::size_t waiting_ = 0;  // threads waiting on changed_
   std::vector<JobState> jobs_;
   std::size_t next_ = 0;  // the next job to start
   std::size_t told_ = 0;  // the job whose findings and messages go straight on
   std::size_t ahead_ = 0;
   bool stopping_ = false;
+  std::exception_ptr error_;  // of the first job in order that let one out
 };
 
 // Standard error of a thread while it works on one job.
@@ -150,8 +160,7 @@ void OrderedRun::workOn(std::size_t worker) {
     std::size_t job = 0;
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock,
-                    [&] { return stopping_ || next_ >= jobs_.size() || next_ < told_ + ahead_; });
+      wait(lock, [&] { return stopping_ || next_ >= jobs_.size() || next_ < told_ + ahead_; });
       if (stopping_ || next_ >= jobs_.size()) return;
       job = next_++;
     }
@@ -164,14 +173,7 @@ void OrderedRun::workOn(std::size_t worker) {
       error = std::current_exception();
     }
     redirectStandardError(before);
-    {
-      const std::lock_guard lock(mutex_);
-      jobs_[job].done = true;
-      jobs_[job].error = error;
-      // A job that failed stops the others from starting more.
-      if (error) stopping_ = true;
-    }
-    changed_.notify_all();
+    finish(job, error);
   }
 }
 
