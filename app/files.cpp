@@ -64,11 +64,11 @@ bool InputFile::rewind() {
 }
 
 OutputFile::OutputFile(const std::string& path, const InputFile& input,
-                       std::vector<std::string> folders)
-    : OutputFile(path, input.name(), input.info(), std::move(folders)) {}
+                       std::vector<std::string> folders, bool foundMissing)
+    : OutputFile(path, input.name(), input.info(), std::move(folders), foundMissing) {}
 
 OutputFile::OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input,
-                       std::vector<std::string> folders)
+                       std::vector<std::string> folders, bool foundMissing)
     : path_(path), inputName_(std::move(inputName)), input_(input), folders_(std::move(folders)) {
   if (path == kStandardStream) {
     name_ = "<stdout>";
@@ -82,7 +82,9 @@ OutputFile::OutputFile(const std::string& path, std::string inputName, const os:
   missingFolder_ = firstMissingFolder(folders_);
   if (missingFolder_ < folders_.size()) return;  // a new file, made with its folders
   // Opened without truncation: nothing changes until there is something to write.
-  const std::error_code error = os::openExistingForWriting(path, file_);
+  const std::error_code error = foundMissing
+                                    ? std::make_error_code(std::errc::no_such_file_or_directory)
+                                    : os::openExistingForWriting(path, file_);
   if (error == std::errc::no_such_file_or_directory) {
     check(os::checkCreatable(path), "cannot open output", path);
     return;

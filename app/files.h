@@ -46,15 +46,17 @@ class InputFile : public ByteSource {
 // until the first write, or commit() or copyFrom() without one: only then is it created or
 // emptied. So a run that fails before it has anything to write leaves the output untouched.
 // `folders` are those the output is in that it may create, outermost first, each inside the one
-// before: those missing are made with it.
+// before: those missing are made with it. `foundMissing` says the caller has just found no file
+// at `path`: it is not opened to see again (one that appears meanwhile is opened when it is
+// first written, as any that appears after it was checked).
 class OutputFile : public ByteSink {
  public:
-  OutputFile(const std::string& path, const InputFile& input,
-             std::vector<std::string> folders = {});
+  OutputFile(const std::string& path, const InputFile& input, std::vector<std::string> folders = {},
+             bool foundMissing = false);
   // The same for an input that was opened before and has been let go: `inputName` and `input`
   // are its name() and info().
   OutputFile(const std::string& path, std::string inputName, const os::FileInfo& input,
-             std::vector<std::string> folders = {});
+             std::vector<std::string> folders = {}, bool foundMissing = false);
 
   void write(const char* data, std::size_t size) override;
   // Writes the rest of `spool` to the output.

@@ -37,8 +37,9 @@ struct Job {
   // What the system told about the input when it was last looked at or opened; nothing while
   // it has not been, or could not be.
   std::optional<os::FileInfo> info;
-  std::uint64_t spooled = 0;  // bytes of its result in the spool, under OnFinding::fail
-  std::size_t spool = 0;      // which spool: that of the thread that read it
+  std::uint64_t spooled = 0;   // bytes of its result in the spool, under OnFinding::fail
+  std::size_t spool = 0;       // which spool: that of the thread that read it
+  bool outputMissing = false;  // when the outputs were looked at before any was written
 };
 
 // ASCII letters in lower case; other bytes as they are.
@@ -149,30 +150,23 @@ class FolderRun {
     for (const std::string& folder : folders) refuseDanglingLink(folder);
     std::vector<PlannedOutput> planned;
     planned.reserve(jobs_.size());
-    std::vector<const Job*> plannedJobs;  // the job of each plan
-    for (const Job& job : jobs_) {
+    std::vector<Job*> plannedJobs;  // the job of each plan
+    for (Job& job : jobs_) {
       if (job.unlisted) {
         failedBeforeReading(unlistedFolder(job.input, job.unlisted));
         continue;
       }
-      planned.push_back(PlannedOutput{job.input, job.output, std::nullopt, std::nullopt});
+      planned.push_back(
+          PlannedOutput{job.input, job.output, checkNow ? std::nullopt : job.info, std::nullopt});
       plannedJobs.push_back(&job);
+      if (!checkNow) continue;
       try {
-        if (checkNow) {
-          planned.back().inputInfo = checkInput(job.input);
-          continue;
-        }
-        // A path given was looked at as it was walked.
-        os::FileInfo info;
-        if (job.info) {
-          planned.back().inputInfo = job.info;
-        } else if (!os::inspectPath(job.input, info)) {
-          planned.back().inputInfo = info;
-        }
+        planned.back().inputInfo = checkInput(job.input);
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
       }
     }
+    bool anyOutput = false;
     for (std::size_t i = 0; i < planned.size(); ++i) {
       try {
         PlannedOutput& plan = planned[i];
@@ -184,9 +178,19 @@ class FolderRun {
         bool dangling = false;
         const std::error_code error = os::inspectPathAndLink(plan.output, info, dangling);
         if (dangling) refuseDanglingLink(plan.output);
+        plannedJobs[i]->outputMissing = error == std::errc::no_such_file_or_directory;
         if (!error && info.regular) plan.outputInfo = info;
+        anyOutput = anyOutput || plan.outputInfo.has_value();
       } catch (const std::system_error& error) {
         failedBeforeReading(error);
+      }
+    }
+    // Only an output that exists can be an input: where none does, the inputs (a path given was
+    // looked at as it was walked) need not be looked at.
+    if (!checkNow && anyOutput) {
+      for (PlannedOutput& plan : planned) {
+        os::FileInfo info;
+        if (!plan.inputInfo && !os::inspectPath(plan.input, info)) plan.inputInfo = info;
       }
     }
     refuseClashes(planned);
@@ -207,7 +211,8 @@ class FolderRun {
                  const Job& job = jobs_[index];
                  try {
                    if (job.unlisted) throw unlistedFolder(job.input, job.unlisted);
-                   if (preprocessFile(job.input, job.output, settings_, job.folders) != kSuccess)
+                   if (preprocessFile(job.input, job.output, settings_, job.folders,
+                                      job.outputMissing) != kSuccess)
                      failed[index] = 1;
                  } catch (const std::exception& error) {
                    reportError(error);

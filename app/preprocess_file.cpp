@@ -13,11 +13,12 @@
 namespace wqnprep {
 
 int preprocessFile(const std::string& inputPath, const std::string& outputPath,
-                   const Settings& settings, const std::vector<std::string>& outputFolders) {
+                   const Settings& settings, const std::vector<std::string>& outputFolders,
+                   bool outputFoundMissing) {
   const OnFinding onFinding = settings.onFinding;
   const bool strict = onFinding == OnFinding::fail;
   InputFile input(inputPath, settings.standardInputName);
-  OutputFile output(outputPath, input, outputFolders);
+  OutputFile output(outputPath, input, outputFolders, outputFoundMissing);
   if (onFinding == OnFinding::pass) {
     preprocess(input, output);
     output.commit();
