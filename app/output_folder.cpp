@@ -87,8 +87,8 @@ class FolderRun {
 
  private:
   // One output per input, the files of a folder given in a tree of that folder's name, refusing
-  // two inputs that would be written to the same path; in a folder that folds case, to paths
-  // that differ only in case.
+  // two inputs that would be written to the same path, or one to a path that another's output
+  // needs as a folder; in a folder that folds case, to paths that differ only in case.
   void planJobs(const std::vector<std::string>& given, const std::vector<std::string>& extensions) {
     for (const std::string& path : given) {
       if (os::fileNameOf(path).empty()) {
@@ -106,13 +106,17 @@ class FolderRun {
     refuseFolderInsideInput(folder_, folders);
     const bool foldsCase = os::foldsCase(folder_);
     std::map<std::string, std::size_t> byName;
+    std::map<std::string, std::size_t> folderNeeded;  // by the first job whose output is in it
     for (const std::vector<InputPath>& found : walked) {
       for (const InputPath& input : found) {
         jobs_.push_back(jobFor(input));
         if (input.unlisted) continue;
-        const std::string& relative = input.relative;
-        const auto [taken, fresh] =
-            byName.emplace(foldsCase ? foldedCase(relative) : relative, jobs_.size() - 1);
+        const std::string relative = foldsCase ? foldedCase(input.relative) : input.relative;
+        for (std::size_t slash = relative.find('/'); slash != std::string::npos;
+             slash = relative.find('/', slash + 1)) {
+          folderNeeded.emplace(relative.substr(0, slash), jobs_.size() - 1);
+        }
+        const auto [taken, fresh] = byName.emplace(relative, jobs_.size() - 1);
         if (fresh) continue;
         const Job& first = jobs_[taken->second];
         std::string message = quotedName(first.input) + " and " + quotedName(input.path) +
@@ -122,6 +126,13 @@ class FolderRun {
         }
         throw std::runtime_error(message);
       }
+    }
+    for (const auto& [relative, job] : byName) {
+      const auto folder = folderNeeded.find(relative);
+      if (folder == folderNeeded.end()) continue;
+      throw std::runtime_error(quotedName(jobs_[job].input) + " would be written to " +
+                               quotedName(jobs_[job].output) + ", which " +
+                               quotedName(jobs_[folder->second].input) + " needs as a folder");
     }
   }
 

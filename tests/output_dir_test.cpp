@@ -185,6 +185,13 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 "Error: 'sql/typo.sql' and 'other/sql/typo.sql' would both be written to "
                 "'out/sql/typo.sql'\n"},
+        Refusal{"AFileWhereATreeNeedsAFolder",
+                [](const std::string& dir) { writeFile(dir + "/other/sql", kGrants); },
+                {"-d", "out", "sql", "other/sql"},
+                ".",
+                1,
+                "Error: 'other/sql' would be written to 'out/sql', which 'sql/grants.sql' needs "
+                "as a folder\n"},
         Refusal{"OutputInTheTreeIsADanglingSymbolicLink",
                 [](const std::string& dir) {
                   makeFolder(dir + "/out/sql");
