@@ -99,19 +99,18 @@ void substitute(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   std::size_t held = 0;
   for (;;) {
     std::size_t got = input.read(in.data() + held, block);
+    if (findings != nullptr && got > 0) findings->scan(in.data() + held, got);
     bool ended = got == 0;
     // A file that gave less than was asked for has most likely ended: asking again before
     // writing makes a small script one write, not two.
     if (got > 0 && got < block && input.readsNeverWait()) {
       const std::size_t more = input.read(in.data() + held + got, block - got);
+      if (findings != nullptr && more > 0) findings->scan(in.data() + held + got, more);
       ended = more == 0;
       got += more;
     }
     const std::size_t size = held + got;
-    if (findings != nullptr) {
-      if (got > 0) findings->scan(in.data() + held, got);
-      if (ended) findings->finish();
-    }
+    if (findings != nullptr && ended) findings->finish();
     out.reserve(substituter.outputCapacity(size), substituter.outputCapacity(block + heldBack));
     char* written = out.data();
     const std::size_t consumed = substituter.substitute(in.data(), size, ended, written);
