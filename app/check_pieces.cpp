@@ -43,20 +43,18 @@ std::vector<std::uint64_t> piecesOf(InputFile& input) {
   char mark[4];
   const std::size_t got = input.readAt(mark, sizeof mark, 0);
   if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) return starts;
-  std::string window(kCutWindow, '\0');
+  const auto room = std::make_unique_for_overwrite<char[]>(kCutWindow);
   for (std::uint64_t at = kPiece; at + kPiece / 2 < input.info().size; at += kPiece) {
-    window.resize(input.readAt(window.data(), kCutWindow, at));
-    for (std::size_t feed = window.find('\n'); feed != std::string::npos;) {
+    const std::string_view window(room.get(), input.readAt(room.get(), kCutWindow, at));
+    for (std::size_t feed = window.find('\n'); feed != std::string_view::npos;) {
       const std::size_t next = window.find('\n', feed + 1);
-      if (next == std::string::npos) break;
-      if (!FindingScanner::maySilenceTheNextLine(
-              std::string_view(window.data() + feed + 1, next - feed - 1))) {
+      if (next == std::string_view::npos) break;
+      if (!FindingScanner::maySilenceTheNextLine(window.substr(feed + 1, next - feed - 1))) {
         starts.push_back(at + next + 1);
         break;
       }
       feed = next;
     }
-    window.resize(kCutWindow);
   }
   return starts;
 }
