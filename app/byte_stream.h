@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace wqnprep {
@@ -21,6 +22,15 @@ class ByteSource {
   // Goes back to the first byte, to read the source again, where it can (a regular file): false
   // where it cannot. A failure raises.
   virtual bool rewind() { return false; }
+};
+
+// A source that can also be read at any offset, from several threads at once: a regular file.
+class SeekableSource : public ByteSource {
+ public:
+  // Reads up to `size` bytes from `offset`; returns 0 only at the end. A failure raises.
+  virtual std::size_t readAt(char* buffer, std::size_t size, std::uint64_t offset) = 0;
+  // How many bytes it held when it was opened.
+  virtual std::uint64_t size() const = 0;
 };
 
 class ByteSink {

@@ -39,7 +39,7 @@ int checkFiles(const Settings& settings) {
   }
   std::vector<char> clean(inputs.size(), 0);
   // Where there are threads for two a file, each large file is checked on two.
-  const bool twoThreads = workersFor(2 * inputs.size(), settings.jobs) >= 2 * inputs.size();
+  const bool twoThreads = twoThreadsEach(inputs.size(), settings.jobs);
   runInOrder(inputs.size(), workersFor(inputs.size(), settings.jobs),
              [&](std::size_t job, std::size_t /*worker*/) {
                const InputPath& input = inputs[job];

@@ -8,16 +8,15 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "app/file_pieces.h"
 #include "app/preprocess.h"
 #include "os/file.h"
-#include "text/quoted_name.h"
 #include "text/utf16.h"
 
 namespace wqnprep {
@@ -27,12 +26,9 @@ namespace {
 // restart) next to checking them, and are small enough for the faster thread to take more of
 // them when one processor runs slower than the other.
 constexpr std::uint64_t kPiece = std::uint64_t{4} * 1024 * 1024;
-// How far past where a piece would end the line end that ends it is looked for.
-constexpr std::size_t kCutWindow = std::size_t{16} * 1024;
 // Findings of a piece held until those before it are told; then its thread waits, so that
 // memory stays bounded whatever the file holds.
 constexpr std::size_t kMostHeld = 4096;
-constexpr std::uint64_t kToTheEnd = UINT64_MAX;
 
 // Where the pieces of `input` begin: at 0, then after a line end past each multiple of kPiece
 // that ends a line which cannot silence the next one (where there is none within kCutWindow, the
@@ -43,18 +39,12 @@ std::vector<std::uint64_t> piecesOf(InputFile& input) {
   char mark[4];
   const std::size_t got = input.readAt(mark, sizeof mark, 0);
   if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) return starts;
-  const auto room = std::make_unique_for_overwrite<char[]>(kCutWindow);
+  const auto window = std::make_unique_for_overwrite<char[]>(kCutWindow);
   for (std::uint64_t at = kPiece; at + kPiece / 2 < input.info().size; at += kPiece) {
-    const std::string_view window(room.get(), input.readAt(room.get(), kCutWindow, at));
-    for (std::size_t feed = window.find('\n'); feed != std::string_view::npos;) {
-      const std::size_t next = window.find('\n', feed + 1);
-      if (next == std::string_view::npos) break;
-      if (!FindingScanner::maySilenceTheNextLine(window.substr(feed + 1, next - feed - 1))) {
-        starts.push_back(at + next + 1);
-        break;
-      }
-      feed = next;
-    }
+    const std::uint64_t cut = lineCutNear(input, at, window.get(), [](std::string_view line) {
+      return !FindingScanner::maySilenceTheNextLine(line);
+    });
+    if (cut != kToTheEnd) starts.push_back(cut);
   }
   return starts;
 }
@@ -153,16 +143,6 @@ void scanRange(InputFile& input, std::uint64_t from, std::uint64_t to, FindingSc
     at += got;
   }
   scanner.finish();
-}
-
-// Raises unless the byte before `start` is still the line feed the piece was cut after: a file
-// rewritten while it is read would otherwise be checked from the middle of a line.
-void startsALine(InputFile& input, std::uint64_t start) {
-  char before = 0;
-  if (input.readAt(&before, 1, start - 1) != 1 || before != '\n') {
-    throw std::runtime_error("cannot read input " + quotedName(input.name()) +
-                             ": it changed while it was read");
-  }
 }
 
 // A thread's findings pass, which takes pieces in turn until none is left.

@@ -10,6 +10,7 @@
 #include "app/exit_status.h"
 #include "app/help.h"
 #include "app/options.h"
+#include "app/ordered_jobs.h"
 #include "app/output_folder.h"
 #include "app/preprocess_file.h"
 #include "app/settings.h"
@@ -56,8 +57,10 @@ int run(const Settings& settings) {
     case Action::kPreprocessIntoFolder:
       return withDiagnostics(settings, [&] { return preprocessIntoFolder(settings); });
     case Action::kPreprocess:
-      return withDiagnostics(
-          settings, [&] { return preprocessFile(settings.paths[0], settings.paths[1], settings); });
+      return withDiagnostics(settings, [&] {
+        return preprocessFile(settings.paths[0], settings.paths[1], settings, {}, false,
+                              twoThreadsEach(1, settings.jobs));
+      });
   }
   throw std::logic_error("unhandled command-line action");
 }

@@ -18,14 +18,15 @@
 namespace wqnprep {
 
 // A readable input.
-class InputFile : public ByteSource {
+class InputFile : public SeekableSource {
  public:
   // "-" is standard input, called `standardInputName` in messages.
   explicit InputFile(const std::string& path, const std::string& standardInputName = "<stdin>");
 
   std::size_t read(char* buffer, std::size_t size) override;
   // Reads from `offset` of a regular file, as os::File::readAt does.
-  std::size_t readAt(char* buffer, std::size_t size, std::uint64_t offset);
+  std::size_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override;
+  std::uint64_t size() const override { return info_.size; }
 
   // The path as given, or standard input's name.
   const std::string& name() const override { return name_; }

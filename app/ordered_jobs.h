@@ -15,6 +15,12 @@ inline constexpr std::size_t kFilesPerJob = 3;
 // there are jobs, nor than the open-file limit leaves room for; at least one.
 std::size_t workersFor(std::size_t jobs, unsigned requested);
 
+// Whether `requested` comes to two threads for each of `files` files, so that a large one may be
+// worked on by two.
+inline bool twoThreadsEach(std::size_t files, unsigned requested) {
+  return workersFor(2 * files, requested) >= 2 * files;
+}
+
 // Calls work(job, worker) for every job from 0 to count - 1, the jobs taken in order by
 // `workers` threads, `worker` (below `workers`) naming the thread that runs it; one worker runs
 // them on the calling thread. Returns when every job is done. An exception that a job lets out

@@ -217,13 +217,14 @@ class FolderRun {
   // input is done all the same.
   int runEach() {
     std::vector<char> failed(jobs_.size(), 0);
+    const bool twoThreads = twoThreadsEach(jobs_.size(), settings_.jobs);
     runInOrder(jobs_.size(), workersFor(jobs_.size(), settings_.jobs),
                [&](std::size_t index, std::size_t /*worker*/) {
                  const Job& job = jobs_[index];
                  try {
                    if (job.unlisted) throw unlistedFolder(job.input, job.unlisted);
                    if (preprocessFile(job.input, job.output, settings_, job.folders,
-                                      job.outputMissing) != kSuccess)
+                                      job.outputMissing, twoThreads) != kSuccess)
                      failed[index] = 1;
                  } catch (const std::exception& error) {
                    reportError(error);

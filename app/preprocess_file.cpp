@@ -6,6 +6,7 @@
 #include "app/exit_status.h"
 #include "app/files.h"
 #include "app/preprocess.h"
+#include "app/preprocess_pieces.h"
 #include "app/standard_error.h"
 #include "findings/finding_scanner.h"
 #include "text/quoted_name.h"
@@ -14,13 +15,17 @@ namespace wqnprep {
 
 int preprocessFile(const std::string& inputPath, const std::string& outputPath,
                    const Settings& settings, const std::vector<std::string>& outputFolders,
-                   bool outputFoundMissing) {
+                   bool outputFoundMissing, bool twoThreads) {
   const OnFinding onFinding = settings.onFinding;
   const bool strict = onFinding == OnFinding::fail;
   InputFile input(inputPath, settings.standardInputName);
   OutputFile output(outputPath, input, outputFolders, outputFoundMissing);
   if (onFinding == OnFinding::pass) {
-    preprocess(input, output);
+    if (twoThreads && worthPreprocessingInPieces(input)) {
+      preprocessInPieces(input, output);
+    } else {
+      preprocess(input, output);
+    }
     output.commit();
     return kSuccess;
   }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "run_program.h"
+#include "test_files.h"
 
 namespace wqnprep::testing {
 namespace {
@@ -134,6 +135,33 @@ TEST(LargeInput, OneGigabyteThroughPipes) {
   const ProgramResult result = program.wait();
   EXPECT_EQ(result.status, 0) << result.err;
   expectSmallMemory(result);
+}
+
+// A file large enough to be preprocessed in pieces on two threads gives what one pass gives, in
+// little memory: lines of every length around where pieces may end, among them one longer than a
+// piece, and a last line without a line feed; and a UTF-16 file, which is read in one pass.
+TEST(LargeInput, PiecesOnTwoThreadsGiveWhatOnePassGives) {
+  std::string lines;
+  for (int line = 0; lines.size() < (std::size_t{9} << 20); ++line) {
+    lines += line % 3 != 0 ? "WQNGlobalScopeGUID\n"
+                           : "INSERT INTO t VALUES (WQNRuleID::applicableForVEs, 1);\r\n";
+    if (line == 50000) lines += std::string(std::size_t{3} << 20, 'x') + "\n";
+  }
+  lines += "WQNGlobalScopeGUID";
+  std::string utf16 = "\xFF\xFE";
+  for (const char byte : lines.substr(0, std::size_t{5} << 20)) utf16 += {byte, '\0'};
+  ScratchDir dir;
+  for (const std::string& text : {lines, utf16}) {
+    writeFile(dir.file("in.sql"), text);
+    const ProgramResult pieces =
+        runProgram(WQNPREP_MEASURE, measured({"-j2", dir.file("in.sql"), dir.file("pieces.sql")}));
+    const ProgramResult onePass = runProgram(
+        WQNPREP_BINARY, {WQNPREP_BINARY, "-j1", dir.file("in.sql"), dir.file("one.sql")});
+    ASSERT_EQ(pieces.status, 0) << pieces.err;
+    ASSERT_EQ(onePass.status, 0) << onePass.err;
+    EXPECT_TRUE(readFile(dir.file("pieces.sql")) == readFile(dir.file("one.sql")));
+    expectSmallMemory(pieces);
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "app/preprocess.h"
+#include "app/preprocess_pieces.h"
 #include "findings/finding_scanner.h"
 
 namespace wqnprep::testing {
@@ -49,17 +50,23 @@ class PieceSource : public ByteSource {
 };
 
 // A regular file: full reads, never waiting; the first read at or past `failAt` raises.
-class FileSource : public ByteSource {
+class FileSource : public SeekableSource {
  public:
   FileSource(const std::string& text, std::size_t failAt) : text_(text), failAt_(failAt) {}
 
   std::size_t read(char* buffer, std::size_t size) override {
-    if (offset_ >= failAt_) throw std::runtime_error("read failed");
-    const std::size_t take = std::min({size, text_.size() - offset_, failAt_ - offset_});
-    std::copy_n(text_.data() + offset_, take, buffer);
-    offset_ += take;
+    const std::size_t took = readAt(buffer, size, offset_);
+    offset_ += took;
+    return took;
+  }
+  std::size_t readAt(char* buffer, std::size_t size, std::uint64_t offset) override {
+    if (offset >= failAt_) throw std::runtime_error("read failed");
+    const auto from = static_cast<std::size_t>(std::min<std::uint64_t>(offset, text_.size()));
+    const std::size_t take = std::min({size, text_.size() - from, failAt_ - from});
+    std::copy_n(text_.data() + from, take, buffer);
     return take;
   }
+  std::uint64_t size() const override { return text_.size(); }
   const std::string& name() const override { return name_; }
   bool readsNeverWait() const override { return true; }
 
@@ -135,6 +142,19 @@ StreamRun streamFromFile(const std::string& input, FileFaults faults, bool repor
   FailingSink sink(faults.writeFailsAt);
   FileSource source(input, faults.readFailsAt);
   runInto(run, source, sink, reportFindings ? &findings : nullptr);
+  run.output = std::move(sink.text);
+  return run;
+}
+
+StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults) {
+  StreamRun run;
+  FailingSink sink(faults.writeFailsAt);
+  FileSource source(input, faults.readFailsAt);
+  try {
+    preprocessInPieces(source, sink);
+  } catch (const std::runtime_error& error) {
+    run.error = error.what();
+  }
   run.output = std::move(sink.text);
   return run;
 }

@@ -47,4 +47,7 @@ struct FileFaults {
 StreamRun streamFromFile(const std::string& input, FileFaults faults = {},
                          bool reportFindings = false);
 
+// The same through preprocessInPieces(), reads at offsets failing at or past `readFailsAt`.
+StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults = {});
+
 }  // namespace wqnprep::testing

@@ -1,0 +1,20 @@
+#include "app/file_pieces.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "text/quoted_name.h"
+
+namespace wqnprep {
+
+void startsALine(SeekableSource& input, std::uint64_t start) {
+  char before = 0;
+  if (input.readAt(&before, 1, start - 1) != 1 || before != '\n') changedWhileRead(input);
+}
+
+void changedWhileRead(const SeekableSource& input) {
+  throw std::runtime_error("cannot read input " + quotedName(input.name()) +
+                           ": it changed while it was read");
+}
+
+}  // namespace wqnprep
