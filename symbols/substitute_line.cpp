@@ -1,21 +1,43 @@
 #include "symbols/substitute_line.h"
 
 #include <algorithm>
+#include <array>
 #include <boost/bind/bind.hpp>
+#include <cstddef>
+#include <string>
+#include <vector>
 
 #include "symbols/tables.h"
 #include "text/replace_whole_word.h"
 
 namespace wqnprep {
 
-void applySymbolTable(const SymbolTable& table, std::string& line) {
-  for (const SymbolEntry& row : table.rows) {
-    replaceWholeWord(line, qualifiedToken(table, row), row.value);
-  }
+namespace {
+
+// The qualified token of every row, table by table in registry order, made once: they depend on
+// the tables alone, and making them again for every line cost more than the replacing.
+const std::array<std::vector<std::string>, kTypedTableCount>& registryTokens() {
+  static const auto tokens = [] {
+    std::array<std::vector<std::string>, kTypedTableCount> all;
+    for (std::size_t index = 0; index < kTypedTableCount; ++index) {
+      const SymbolTable& table = *registry()[index];
+      for (const SymbolEntry& row : table.rows) all[index].push_back(qualifiedToken(table, row));
+    }
+    return all;
+  }();
+  return tokens;
 }
 
+}  // namespace
+
 void substituteLine(std::string& line) {
-  for (const SymbolTable* table : registry()) applySymbolTable(*table, line);
+  const auto& tokens = registryTokens();
+  for (std::size_t index = 0; index < kTypedTableCount; ++index) {
+    const std::vector<SymbolEntry>& rows = registry()[index]->rows;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+      replaceWholeWord(line, tokens[index][row], rows[row].value);
+    }
+  }
 
   // The placeholders go through std::for_each: boost::bind adapts replaceWholeWord to one entry,
   // and boost::ref hands it the line itself, since bind copies what it is given and each entry

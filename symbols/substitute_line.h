@@ -8,11 +8,9 @@
 
 namespace wqnprep {
 
-// Replaces every whole-word qualified token of `table` in `line`, row by row in table order.
-void applySymbolTable(const SymbolTable& table, std::string& line);
-
-// Applies the typed tables in registry order, then the placeholders of the global scope list by
-// their bare names. Each table sees the line as the earlier tables left it.
+// Applies the typed tables in registry order, each row by row replacing its whole-word qualified
+// token, then the placeholders of the global scope list by their bare names. Each table sees the
+// line as the earlier tables left it.
 void substituteLine(std::string& line);
 
 // The whole output for `text`: every line (bytes up to a line feed, or to the end) through
