@@ -10,7 +10,7 @@
 namespace wqnprep {
 
 TextInput::TextInput(ByteSource& raw, std::size_t firstRead)
-    : raw_(raw), held_(std::make_unique_for_overwrite<char[]>(firstRead)), capacity_(firstRead) {
+    : raw_(raw), held_(firstRead), capacity_(firstRead) {
   std::optional<ByteOrderMark> mark;
   while (!mark) {
     const std::size_t got = raw_.read(held_.get() + to_, capacity_ - to_);
@@ -29,11 +29,11 @@ TextInput::TextInput(ByteSource& raw, std::size_t firstRead)
   if (mark_ == ByteOrderMark::kNone) return;
   decoder_.emplace(mark_ == ByteOrderMark::kUtf16Be);
   // UTF-16 is read in the largest blocks, each decoded whole before any of it is handed on.
-  auto larger = std::make_unique_for_overwrite<char[]>(os::kBlockSize);
+  SpareBytes larger(os::kBlockSize);
   std::memcpy(larger.get(), held_.get(), to_);
   held_ = std::move(larger);
   capacity_ = os::kBlockSize;
-  decoded_ = std::make_unique_for_overwrite<char[]>(Utf16Decoder::outputCapacity(capacity_));
+  decoded_ = SpareBytes(Utf16Decoder::outputCapacity(capacity_));
   readToEndOfBlock();
   decodeHeld();
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/byte_stream.h"
+#include "app/spare_bytes.h"
 #include "text/utf16.h"
 
 namespace wqnprep {
@@ -39,14 +40,14 @@ class TextInput : public ByteSource {
   [[noreturn]] void refuseUndecodable(const UndecodableUtf16& fault) const;
 
   ByteSource& raw_;
-  std::unique_ptr<char[]> held_;  // bytes read: to_ of them, handed on from from_ unless UTF-16
+  SpareBytes held_;  // bytes read: to_ of them, handed on from from_ unless UTF-16
   std::size_t capacity_;
   std::size_t to_ = 0;
   std::size_t from_ = 0;
   bool ended_ = false;
   ByteOrderMark mark_ = ByteOrderMark::kNone;
   std::optional<Utf16Decoder> decoder_;
-  std::unique_ptr<char[]> decoded_;  // UTF-16 only: decodedTo_ bytes, handed on from from_
+  SpareBytes decoded_;  // UTF-16 only: decodedTo_ bytes, handed on from from_
   std::size_t decodedTo_ = 0;
 };
 

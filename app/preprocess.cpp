@@ -8,6 +8,7 @@
 
 #include "app/encoded_streams.h"
 #include "app/read_ahead.h"
+#include "app/spare_bytes.h"
 #include "app/write_behind.h"
 #include "os/file.h"
 #include "symbols/stream_substituter.h"
@@ -20,7 +21,8 @@ namespace {
 constexpr std::size_t kFirstBlock = std::size_t{16} * 1024;
 constexpr std::size_t kLargestBlock = os::kBlockSize;
 
-// Bytes that are never zeroed: a page nobody writes is never touched, and never faults.
+// Bytes that are never zeroed: a page nobody writes is never touched, and never faults. They are
+// taken from those the thread's last file let go of, where those are large enough.
 class Buffer {
  public:
   char* data() const { return bytes_.get(); }
@@ -34,14 +36,14 @@ class Buffer {
 
   // Takes `size` new bytes, with the `keep` bytes at `from` at their front.
   void replace(std::size_t size, const char* from, std::size_t keep) {
-    auto bytes = std::make_unique_for_overwrite<char[]>(size);
+    SpareBytes bytes(size);
     if (keep > 0) std::memcpy(bytes.get(), from, keep);
     bytes_ = std::move(bytes);
     size_ = size;
   }
 
  private:
-  std::unique_ptr<char[]> bytes_;
+  SpareBytes bytes_;
   std::size_t size_ = 0;
 };
 
@@ -148,7 +150,7 @@ void preprocess(ByteSource& input, ByteSink& output, FindingScanner* findings) {
   // past the first block ends the run as a read that fails does.
   if (input.rewind()) {
     TextInput whole(input, kLargestBlock);
-    const auto block = std::make_unique_for_overwrite<char[]>(kLargestBlock);
+    const SpareBytes block(kLargestBlock);
     while (whole.read(block.get(), kLargestBlock) != 0) {
     }
     input.rewind();

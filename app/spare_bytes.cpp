@@ -1,0 +1,60 @@
+#include "app/spare_bytes.h"
+
+#include <array>
+#include <utility>
+
+namespace wqnprep {
+namespace {
+
+struct Spare {
+  std::unique_ptr<char[]> bytes;
+  std::size_t size = 0;
+};
+
+// As many as one file's block loop holds at once: the text read and its output, and for UTF-16
+// what is read and decoded, twice over when a file is decoded whole before it is read again.
+thread_local std::array<Spare, 8> spares;
+
+}  // namespace
+
+SpareBytes::SpareBytes(std::size_t size) {
+  Spare* best = nullptr;
+  for (Spare& spare : spares) {
+    if (spare.bytes && spare.size >= size && (best == nullptr || spare.size < best->size))
+      best = &spare;
+  }
+  if (best != nullptr) {
+    bytes_ = std::move(best->bytes);
+    size_ = best->size;
+    return;
+  }
+  bytes_ = std::make_unique_for_overwrite<char[]>(size);
+  size_ = size;
+}
+
+SpareBytes& SpareBytes::operator=(SpareBytes&& other) noexcept {
+  if (this != &other) {
+    letGo();
+    bytes_ = std::move(other.bytes_);
+    size_ = std::exchange(other.size_, 0);
+  }
+  return *this;
+}
+
+void SpareBytes::letGo() noexcept {
+  if (!bytes_) return;
+  Spare* slot = nullptr;
+  for (Spare& spare : spares) {
+    if (!spare.bytes) {
+      slot = &spare;
+      break;
+    }
+    if (spare.size < size_ && (slot == nullptr || spare.size < slot->size)) slot = &spare;
+  }
+  // With every slot taken by larger bytes, these are let go of for good.
+  if (slot != nullptr) *slot = {std::move(bytes_), size_};
+  bytes_.reset();
+  size_ = 0;
+}
+
+}  // namespace wqnprep
