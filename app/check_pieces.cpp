@@ -39,12 +39,18 @@ std::vector<std::uint64_t> piecesOf(InputFile& input) {
   char mark[4];
   const std::size_t got = input.readAt(mark, sizeof mark, 0);
   if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) return starts;
-  const auto window = std::make_unique_for_overwrite<char[]>(kCutWindow);
+  const auto room = std::make_unique_for_overwrite<char[]>(kCutWindow);
   for (std::uint64_t at = kPiece; at + kPiece / 2 < input.info().size; at += kPiece) {
-    const std::uint64_t cut = lineCutNear(input, at, window.get(), [](std::string_view line) {
-      return !FindingScanner::maySilenceTheNextLine(line);
-    });
-    if (cut != kToTheEnd) starts.push_back(cut);
+    const std::string_view window(room.get(), input.readAt(room.get(), kCutWindow, at));
+    for (std::size_t feed = window.find('\n'); feed != std::string_view::npos;) {
+      const std::size_t next = window.find('\n', feed + 1);
+      if (next == std::string_view::npos) break;
+      if (!FindingScanner::maySilenceTheNextLine(window.substr(feed + 1, next - feed - 1))) {
+        starts.push_back(at + next + 1);
+        break;
+      }
+      feed = next;
+    }
   }
   return starts;
 }
@@ -161,7 +167,7 @@ class PieceChecker {
       try {
         scanner_.restart();
         if (piece_ > 0) {
-          startsALine(input, starts[piece_]);
+          expectCutAfter(input, starts[piece_], [](char byte) { return byte == '\n'; });
           scanner_.startMidInput();
         }
         const std::uint64_t end = piece_ + 1 < starts.size() ? starts[piece_ + 1] : kToTheEnd;

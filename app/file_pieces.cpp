@@ -7,9 +7,9 @@
 
 namespace wqnprep {
 
-void startsALine(SeekableSource& input, std::uint64_t start) {
+void expectCutAfter(SeekableSource& input, std::uint64_t start, bool (*mayCutAfter)(char byte)) {
   char before = 0;
-  if (input.readAt(&before, 1, start - 1) != 1 || before != '\n') changedWhileRead(input);
+  if (input.readAt(&before, 1, start - 1) != 1 || !mayCutAfter(before)) changedWhileRead(input);
 }
 
 void changedWhileRead(const SeekableSource& input) {

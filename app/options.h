@@ -74,7 +74,8 @@ inline constexpr auto kOptions = std::to_array<OptionSpec>({
      "folder's tree to DIR/NAME; DIR must exist. With --strict,\n"
      "nothing is written unless every INPUT is clean"},
     {"jobs", 'j', "N",
-     "with --check and -d, work on N files at once: 0 (the\n"
+     "with --check and -d, work on N files at once, and with\n"
+     "two threads a file, on a large file in pieces: 0 (the\n"
      "default) for one per processor, 1 for one after another;\n"
      "what is written and reported is the same for every N"},
 });

@@ -15,21 +15,26 @@
 
 #include "app/file_pieces.h"
 #include "app/preprocess.h"
+#include "app/spare_bytes.h"
 #include "os/file.h"
 #include "symbols/stream_substituter.h"
 #include "text/utf16.h"
+#include "text/word_chars.h"
 
 namespace wqnprep {
 namespace {
 
-// Pieces this large cost little to set up (a read to find where to cut, a handover between the
-// threads) next to substituting them.
-constexpr std::uint64_t kPiece = std::uint64_t{1} * 1024 * 1024;
 // Reads small enough that a block, and its output, stay in a processor's cache until written.
 constexpr std::size_t kBlock = os::kBlockSize;
 // Output a thread holds while the pieces before its own are written; then it waits for them, so
 // that memory stays bounded whatever the file holds.
 constexpr std::size_t kMostHeld = std::size_t{1} * 1024 * 1024;
+
+// A piece may end after a byte that no token holds: a token never spans it, and it ends a word,
+// as the start of the text does for a new engine.
+bool mayCutAfter(char byte) {
+  return !hasClass(byte, kTokenByte);
+}
 
 struct Piece {
   std::size_t index = 0;
@@ -41,8 +46,8 @@ struct Piece {
 // turn comes once every piece before it is written. Nothing after a piece that failed is written.
 class PieceTurns {
  public:
-  explicit PieceTurns(SeekableSource& input)
-      : input_(input), window_(std::make_unique_for_overwrite<char[]>(kCutWindow)) {}
+  PieceTurns(SeekableSource& input, std::uint64_t pieceSize)
+      : input_(input), pieceSize_(pieceSize), window_(kCutWindow) {}
 
   // The next piece, or false when every piece is taken or one has failed.
   bool take(Piece& piece) {
@@ -78,16 +83,20 @@ class PieceTurns {
  private:
   static constexpr std::size_t kNone = SIZE_MAX;
 
-  // After the first line end past kPiece bytes from `start` (or past a multiple of kPiece after
-  // that, where there is none near it); the end of the file when too little is left. Where the
-  // bytes looked at cannot be read, the piece runs to the end: its own reads then fail where a
-  // single pass would, after writing what comes before.
+  // After the first byte past kPiece bytes from `start` that no token holds (or past a multiple
+  // of kPiece after that, where there is none near it); the end of the file when too little is
+  // left. Where the bytes looked at cannot be read, the piece runs to the end: its own reads then
+  // fail where a single pass would, after writing what comes before.
   std::uint64_t endOfPieceFrom(std::uint64_t start) {
-    const auto anyLine = [](std::string_view /*line*/) { return true; };
     try {
-      for (std::uint64_t at = start + kPiece; at + kPiece / 2 < input_.size(); at += kPiece) {
-        const std::uint64_t cut = lineCutNear(input_, at, window_.get(), anyLine);
-        if (cut != kToTheEnd) return cut;
+      for (std::uint64_t at = start + pieceSize_; at + pieceSize_ / 2 < input_.size();
+           at += pieceSize_) {
+        const char* const window = window_.get();
+        const char* const end = window + input_.readAt(window_.get(), kCutWindow, at);
+        const char* const cut = std::find_if(window, end, mayCutAfter);
+        if (cut == end) continue;
+        const std::uint64_t next = at + static_cast<std::uint64_t>(cut - window) + 1;
+        return next < input_.size() ? next : kToTheEnd;  // the last piece ends the text
       }
     } catch (const std::exception&) {
     }
@@ -100,7 +109,8 @@ class PieceTurns {
   }
 
   SeekableSource& input_;
-  const std::unique_ptr<char[]> window_;  // where cuts are looked for
+  const std::uint64_t pieceSize_;
+  const SpareBytes window_;  // where cuts are looked for
   std::mutex mutex_;
   std::condition_variable changed_;
   std::uint64_t start_ = 0;  // of the next piece to take
@@ -119,9 +129,9 @@ class PieceSubstituter {
         input_(input),
         output_(output),
         heldBack_(StreamSubstituter().heldBackLimit()),
-        in_(std::make_unique_for_overwrite<char[]>(heldBack_ + kBlock)),
+        in_(heldBack_ + kBlock),
         outRoom_(kMostHeld + StreamSubstituter().outputCapacity(heldBack_ + kBlock)),
-        out_(std::make_unique_for_overwrite<char[]>(outRoom_)) {}
+        out_(outRoom_) {}
 
   void substitutePieces() {
     Piece piece;
@@ -143,7 +153,7 @@ class PieceSubstituter {
 
  private:
   void substitutePiece(const Piece& piece) {
-    if (piece.index > 0) startsALine(input_, piece.start);
+    if (piece.index > 0) expectCutAfter(input_, piece.start, mayCutAfter);
     std::optional<StreamSubstituter> substituter(std::in_place);
     std::size_t held = 0;
     for (std::uint64_t at = piece.start;;) {
@@ -165,8 +175,8 @@ class PieceSubstituter {
       held = size - consumed;
       if (atEnd) return;
       if (!last && at == piece.end) {
-        // The piece was cut after a line feed, so all of it is consumed.
-        if (held != 0 || in_[size - 1] != '\n') changedWhileRead(input_);
+        // The piece was cut after a byte that no token holds, so all of it is consumed.
+        if (held != 0 || !mayCutAfter(in_.get()[size - 1])) changedWhileRead(input_);
         return;
       }
       std::memmove(in_.get(), in_.get() + consumed, held);
@@ -182,9 +192,9 @@ class PieceSubstituter {
   SeekableSource& input_;
   ByteSink& output_;
   const std::size_t heldBack_;
-  const std::unique_ptr<char[]> in_;  // held back bytes, then a block read
+  const SpareBytes in_;  // held back bytes, then a block read
   const std::size_t outRoom_;
-  const std::unique_ptr<char[]> out_;
+  const SpareBytes out_;
   std::size_t held_ = 0;  // output bytes not yet written
 };
 
@@ -195,7 +205,8 @@ bool worthPreprocessingInPieces(const InputFile& input) {
   return !input.isStandardInput() && input.info().regular && input.info().size >= 4 * kPiece;
 }
 
-void preprocessInPieces(SeekableSource& input, ByteSink& output) {
+void preprocessInPieces(SeekableSource& input, ByteSink& output, std::uint64_t pieceSize,
+                        bool twoThreads) {
   char mark[4];
   const std::size_t got = input.readAt(mark, sizeof mark, 0);
   if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) {
@@ -203,17 +214,18 @@ void preprocessInPieces(SeekableSource& input, ByteSink& output) {
     preprocess(input, output);
     return;
   }
-  PieceTurns turns(input);
+  PieceTurns turns(input, pieceSize);
   PieceSubstituter mine(turns, input, output);  // before the thread: what fails here is raised
   std::thread other;
   try {
-    other = std::thread([&] {
-      try {
-        PieceSubstituter(turns, input, output).substitutePieces();
-      } catch (...) {
-        // No room for a second thread's buffers: the other takes every piece.
-      }
-    });
+    if (twoThreads)
+      other = std::thread([&] {
+        try {
+          PieceSubstituter(turns, input, output).substitutePieces();
+        } catch (...) {
+          // No room for a second thread's buffers: the other takes every piece.
+        }
+      });
   } catch (const std::system_error&) {
     // No second thread to be had: this one takes every piece.
   }

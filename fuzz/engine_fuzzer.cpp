@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes through the program's block loop in reads of varying sizes,
-// against the line-by-line pass that defines the output; then as a file is read, in one read; and
-// its findings, which must be those of the whole text in one piece.
+// against the line-by-line pass that defines the output; then as a file is read, in one read, and
+// cut into pieces; and its findings, which must be those of the whole text in one piece.
 //
 // The first two bytes seed the piece sizes; the rest is the text. Any difference aborts. A text
 // with a UTF-16 byte-order mark must come out as its decoded text's line-by-line output, encoded
@@ -168,6 +168,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   require(fileError.empty() && sink.text == pieced.output,
           "a file read whole comes out as the pieces did, findings or not");
+
+  // Cut into pieces of a few bytes, as a large file is; on one thread, as a thread started for
+  // each input would cost more than the rest of the run (the unit tests run two).
+  const wqnprep::testing::StreamRun cut =
+      wqnprep::testing::streamFromFileInPieces(input, {}, 1 + random() % 64, false);
+  require(cut.error.empty() && cut.output == pieced.output,
+          "a file cut into pieces comes out as one read does");
 
   // Findings only report, and are the same however the input arrives: in one piece, as the
   // findings-only pass of --check hands a file this short to the scanner.

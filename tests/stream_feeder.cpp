@@ -146,12 +146,13 @@ StreamRun streamFromFile(const std::string& input, FileFaults faults, bool repor
   return run;
 }
 
-StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults) {
+StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults,
+                                 std::uint64_t pieceSize, bool twoThreads) {
   StreamRun run;
   FailingSink sink(faults.writeFailsAt);
   FileSource source(input, faults.readFailsAt);
   try {
-    preprocessInPieces(source, sink);
+    preprocessInPieces(source, sink, pieceSize, twoThreads);
   } catch (const std::runtime_error& error) {
     run.error = error.what();
   }

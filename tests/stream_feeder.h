@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/preprocess_pieces.h"
 #include "findings/finding.h"
 #include "findings/finding_scanner.h"
 
@@ -47,7 +48,9 @@ struct FileFaults {
 StreamRun streamFromFile(const std::string& input, FileFaults faults = {},
                          bool reportFindings = false);
 
-// The same through preprocessInPieces(), reads at offsets failing at or past `readFailsAt`.
-StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults = {});
+// The same through preprocessInPieces(), in pieces of about `pieceSize` bytes, reads at offsets
+// failing at or past `readFailsAt`.
+StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults = {},
+                                 std::uint64_t pieceSize = kPiece, bool twoThreads = true);
 
 }  // namespace wqnprep::testing
