@@ -8,7 +8,6 @@
 #include <exception>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -83,8 +82,8 @@ class PieceTurns {
  private:
   static constexpr std::size_t kNone = SIZE_MAX;
 
-  // After the first byte past kPiece bytes from `start` that no token holds (or past a multiple
-  // of kPiece after that, where there is none near it); the end of the file when too little is
+  // After the first byte that no token holds past a piece's size from `start` (or past a multiple
+  // of it after that, where there is none near it); the end of the file when too little is
   // left. Where the bytes looked at cannot be read, the piece runs to the end: its own reads then
   // fail where a single pass would, after writing what comes before.
   std::uint64_t endOfPieceFrom(std::uint64_t start) {
@@ -154,7 +153,7 @@ class PieceSubstituter {
  private:
   void substitutePiece(const Piece& piece) {
     if (piece.index > 0) expectCutAfter(input_, piece.start, mayCutAfter);
-    std::optional<StreamSubstituter> substituter(std::in_place);
+    StreamSubstituter substituter;
     std::size_t held = 0;
     for (std::uint64_t at = piece.start;;) {
       const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, piece.end - at));
@@ -164,12 +163,12 @@ class PieceSubstituter {
       if (got == 0 && !last && at < piece.end) changedWhileRead(input_);  // it shrank
       const bool atEnd = got == 0 && last;
       const std::size_t size = held + got;
-      if (held_ + substituter->outputCapacity(size) > outRoom_) {
+      if (held_ + substituter.outputCapacity(size) > outRoom_) {
         if (!turns_.waitForTurn(piece.index)) return;  // given up
         writeHeld();
       }
       char* written = out_.get() + held_;
-      const std::size_t consumed = substituter->substitute(in_.get(), size, atEnd, written);
+      const std::size_t consumed = substituter.substitute(in_.get(), size, atEnd, written);
       held_ = static_cast<std::size_t>(written - out_.get());
       if (turns_.isCurrent(piece.index)) writeHeld();
       held = size - consumed;
@@ -218,7 +217,7 @@ void preprocessInPieces(SeekableSource& input, ByteSink& output, std::uint64_t p
   PieceSubstituter mine(turns, input, output);  // before the thread: what fails here is raised
   std::thread other;
   try {
-    if (twoThreads)
+    if (twoThreads) {
       other = std::thread([&] {
         try {
           PieceSubstituter(turns, input, output).substitutePieces();
@@ -226,6 +225,7 @@ void preprocessInPieces(SeekableSource& input, ByteSink& output, std::uint64_t p
           // No room for a second thread's buffers: the other takes every piece.
         }
       });
+    }
   } catch (const std::system_error&) {
     // No second thread to be had: this one takes every piece.
   }
