@@ -108,7 +108,10 @@ std::optional<os::FileInfo> OutputFile::existingRegularFile() const {
 
 void OutputFile::prepare() {
   if (prepared_) return;
-  prepared_ = true;
+  // Once it has failed (the output found to be the input, one that could not be emptied), the
+  // file may be open: it is never written after all.
+  if (preparing_) throw std::logic_error("an output that could not be prepared was written to");
+  preparing_ = true;
   if (!file_.isOpen()) {
     // Missing when checked: a file made now is new and empty, so it is neither the input nor
     // anything to empty. One that appeared meanwhile is opened as any existing output, in
@@ -118,7 +121,10 @@ void OutputFile::prepare() {
       if (made != std::errc::file_exists) check(made, "cannot create folder", folders_[i]);
     }
     const std::error_code created = os::createForWriting(path_, file_);
-    if (!created) return;
+    if (!created) {
+      prepared_ = true;
+      return;
+    }
     if (created != std::errc::file_exists) check(created, "cannot open output", path_);
     check(os::openForWriting(path_, file_), "cannot open output", path_);
     info_ = infoOf(file_, "cannot open output", path_);
@@ -126,6 +132,7 @@ void OutputFile::prepare() {
   }
   // Standard output is written where the caller's redirection put it.
   if (!standard_ && info_.regular) check(file_.truncate(), "cannot empty output", path_);
+  prepared_ = true;
 }
 
 void OutputFile::write(const char* data, std::size_t size) {

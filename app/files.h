@@ -84,6 +84,7 @@ class OutputFile : public ByteSink {
   os::File file_;
   os::FileInfo info_;
   bool standard_ = false;
+  bool preparing_ = false;
   bool prepared_ = false;
 };
 

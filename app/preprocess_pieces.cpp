@@ -8,9 +8,11 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "app/file_pieces.h"
 #include "app/preprocess.h"
@@ -172,6 +174,9 @@ class PieceSubstituter {
       held_ = static_cast<std::size_t>(written - out_.get());
       if (turns_.isCurrent(piece.index)) writeHeld();
       held = size - consumed;
+      // More would overrun the room left before the next block.
+      if (held > (atEnd ? 0 : heldBack_))
+        throw std::logic_error("the substitution engine held back more than it may");
       if (atEnd) return;
       if (!last && at == piece.end) {
         // The piece was cut after a byte that no token holds, so all of it is consumed.
@@ -181,10 +186,9 @@ class PieceSubstituter {
       std::memmove(in_.get(), in_.get() + consumed, held);
     }
   }
+  // Never again what was handed to a write that failed: the output may not take any more.
   void writeHeld() {
-    if (held_ == 0) return;
-    output_.write(out_.get(), held_);
-    held_ = 0;
+    if (const std::size_t size = std::exchange(held_, 0)) output_.write(out_.get(), size);
   }
 
   PieceTurns& turns_;
@@ -207,7 +211,12 @@ bool worthPreprocessingInPieces(const InputFile& input) {
 void preprocessInPieces(SeekableSource& input, ByteSink& output, std::uint64_t pieceSize,
                         bool twoThreads) {
   char mark[4];
-  const std::size_t got = input.readAt(mark, sizeof mark, 0);
+  std::size_t got = 0;
+  while (got < sizeof mark) {
+    const std::size_t more = input.readAt(mark + got, sizeof mark - got, got);
+    if (more == 0) break;
+    got += more;
+  }
   if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) {
     input.rewind();  // where reads at offsets left it is the system's choice
     preprocess(input, output);

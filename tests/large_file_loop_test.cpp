@@ -57,6 +57,7 @@ void expectBytesUpToTheFirstFailure(const Row& row, const std::string& input,
   EXPECT_EQ(run.error, row.error);
   ASSERT_LE(run.output.size(), expected.size());
   EXPECT_EQ(run.output, expected.substr(0, run.output.size()));
+  EXPECT_LE(run.output.size(), faults.writeFailsAt) << "written to after a write failed";
   if (faults.readFailsAt == SIZE_MAX && faults.writeFailsAt == SIZE_MAX) {
     EXPECT_EQ(run.output.size(), expected.size());
   } else if (faults.writeFailsAt == SIZE_MAX) {

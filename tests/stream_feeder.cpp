@@ -77,12 +77,16 @@ class FileSource : public SeekableSource {
   std::size_t offset_ = 0;
 };
 
-// Takes writes until `failAt` bytes, then raises.
+// Raises on the write that would take it past `failAt` bytes, and takes those after it: a loop
+// that writes again after a write failed shows.
 class FailingSink : public MemorySink {
  public:
   explicit FailingSink(std::size_t failAt) : failAt_(failAt) {}
   void write(const char* data, std::size_t size) override {
-    if (text.size() + size > failAt_) throw std::runtime_error("write failed");
+    if (text.size() + size > failAt_) {
+      failAt_ = SIZE_MAX;
+      throw std::runtime_error("write failed");
+    }
     MemorySink::write(data, size);
   }
 
@@ -96,10 +100,11 @@ FindingScanner scannerInto(StreamRun& run, ColumnUnit unit) {
       kAllFindingKinds, unit);
 }
 
-// Runs preprocess(), noting how it ends in `run`.
-void runInto(StreamRun& run, ByteSource& source, ByteSink& sink, FindingScanner* findings) {
+// Runs `loop`, noting how it ends in `run`.
+template <typename Loop>
+void runInto(StreamRun& run, const Loop& loop) {
   try {
-    preprocess(source, sink, findings);
+    loop();
   } catch (const std::logic_error&) {
     run.heldTooMuch = true;
   } catch (const std::runtime_error& error) {
@@ -119,7 +124,7 @@ StreamRun streamInPieces(const std::string& input, const std::vector<std::size_t
   StreamRun run;
   MemorySink sink;
   PieceSource source(input, pieces, sink);
-  runInto(run, source, sink, findings);
+  runInto(run, [&] { preprocess(source, sink, findings); });
   run.output = std::move(sink.text);
   run.heldALineFeed = source.heldALineFeed;
   return run;
@@ -141,7 +146,7 @@ StreamRun streamFromFile(const std::string& input, FileFaults faults, bool repor
   FindingScanner findings = scannerInto(run, ColumnUnit::kDisplay);
   FailingSink sink(faults.writeFailsAt);
   FileSource source(input, faults.readFailsAt);
-  runInto(run, source, sink, reportFindings ? &findings : nullptr);
+  runInto(run, [&] { preprocess(source, sink, reportFindings ? &findings : nullptr); });
   run.output = std::move(sink.text);
   return run;
 }
@@ -151,11 +156,7 @@ StreamRun streamFromFileInPieces(const std::string& input, FileFaults faults,
   StreamRun run;
   FailingSink sink(faults.writeFailsAt);
   FileSource source(input, faults.readFailsAt);
-  try {
-    preprocessInPieces(source, sink, pieceSize, twoThreads);
-  } catch (const std::runtime_error& error) {
-    run.error = error.what();
-  }
+  runInto(run, [&] { preprocessInPieces(source, sink, pieceSize, twoThreads); });
   run.output = std::move(sink.text);
   return run;
 }
