@@ -3,6 +3,18 @@
 #include <array>
 #include <utility>
 
+// Under AddressSanitizer, bytes let go of and those past what was asked for stay unaddressable,
+// so that a spare hides no overrun and no use after it was let go of.
+#if defined(__has_include)
+#if __has_include(<sanitizer/asan_interface.h>)
+#include <sanitizer/asan_interface.h>  // its macros do nothing unless AddressSanitizer is on
+#endif
+#endif
+#ifndef ASAN_POISON_MEMORY_REGION
+#define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#define ASAN_UNPOISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))
+#endif
+
 namespace wqnprep {
 namespace {
 
@@ -26,6 +38,7 @@ SpareBytes::SpareBytes(std::size_t size) {
   if (best != nullptr) {
     bytes_ = std::move(best->bytes);
     size_ = best->size;
+    ASAN_UNPOISON_MEMORY_REGION(bytes_.get(), size);
     return;
   }
   bytes_ = std::make_unique_for_overwrite<char[]>(size);
@@ -52,7 +65,10 @@ void SpareBytes::letGo() noexcept {
     if (spare.size < size_ && (slot == nullptr || spare.size < slot->size)) slot = &spare;
   }
   // With every slot taken by larger bytes, these are let go of for good.
-  if (slot != nullptr) *slot = {std::move(bytes_), size_};
+  if (slot != nullptr) {
+    ASAN_POISON_MEMORY_REGION(bytes_.get(), size_);
+    *slot = {std::move(bytes_), size_};
+  }
   bytes_.reset();
   size_ = 0;
 }
