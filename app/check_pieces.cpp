@@ -17,7 +17,6 @@
 #include "app/file_pieces.h"
 #include "app/preprocess.h"
 #include "os/file.h"
-#include "text/utf16.h"
 
 namespace wqnprep {
 namespace {
@@ -36,9 +35,7 @@ constexpr std::size_t kMostHeld = 4096;
 // such a file is decoded as it is read, in one pass.
 std::vector<std::uint64_t> piecesOf(InputFile& input) {
   std::vector<std::uint64_t> starts{0};
-  char mark[4];
-  const std::size_t got = input.readAt(mark, sizeof mark, 0);
-  if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) return starts;
+  if (hasWideByteOrderMark(input)) return starts;
   const auto room = std::make_unique_for_overwrite<char[]>(kCutWindow);
   for (std::uint64_t at = kPiece; at + kPiece / 2 < input.info().size; at += kPiece) {
     const std::string_view window(room.get(), input.readAt(room.get(), kCutWindow, at));

@@ -15,6 +15,10 @@ inline constexpr std::uint64_t kToTheEnd = UINT64_MAX;
 // How far past where a piece would end the line end that ends it is looked for.
 inline constexpr std::size_t kCutWindow = std::size_t{16} * 1024;
 
+// Whether `input` begins with a byte-order mark of UTF-16 or UTF-32: such a file is decoded as it
+// is read, in one pass, never cut.
+bool hasWideByteOrderMark(SeekableSource& input);
+
 // Raises unless the byte before `start` is still one that a piece may be cut after, as it was
 // when the piece was cut: a file rewritten while it is read would otherwise be taken up from
 // the middle of a line or a word.

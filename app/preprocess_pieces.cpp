@@ -9,7 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
-#include <string_view>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -19,7 +18,6 @@
 #include "app/spare_bytes.h"
 #include "os/file.h"
 #include "symbols/stream_substituter.h"
-#include "text/utf16.h"
 #include "text/word_chars.h"
 
 namespace wqnprep {
@@ -210,14 +208,7 @@ bool worthPreprocessingInPieces(const InputFile& input) {
 
 void preprocessInPieces(SeekableSource& input, ByteSink& output, std::uint64_t pieceSize,
                         bool twoThreads) {
-  char mark[4];
-  std::size_t got = 0;
-  while (got < sizeof mark) {
-    const std::size_t more = input.readAt(mark + got, sizeof mark - got, got);
-    if (more == 0) break;
-    got += more;
-  }
-  if (byteOrderMarkOf(std::string_view(mark, got), true) != ByteOrderMark::kNone) {
+  if (hasWideByteOrderMark(input)) {
     input.rewind();  // where reads at offsets left it is the system's choice
     preprocess(input, output);
     return;
